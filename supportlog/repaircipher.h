@@ -44,6 +44,8 @@ public:
 
 private:
     void deriveKeyBytes();
+    // Sets CipherNoKey and warns when no key is set.
+    bool checkKeyed();
 
     quint64 key = 0;
     QByteArray keyBytes;
