@@ -1,0 +1,57 @@
+#include "registrypath.h"
+
+bool splitRegistryPath(const QString &path, QString *hive, QStringList *subkeys)
+{
+    static const struct
+    {
+        const char *prefix;
+        const char *hive;
+    } hives[] = {
+        { "HKEY_CURRENT_USER", "HKEY_CURRENT_USER" },
+        { "HKCU", "HKEY_CURRENT_USER" },
+        { "HKEY_LOCAL_MACHINE", "HKEY_LOCAL_MACHINE" },
+        { "HKLM", "HKEY_LOCAL_MACHINE" },
+        { "HKEY_CLASSES_ROOT", "HKEY_CLASSES_ROOT" },
+        { "HKCR", "HKEY_CLASSES_ROOT" },
+        { "HKEY_USERS", "HKEY_USERS" },
+        { "HKU", "HKEY_USERS" },
+    };
+
+    QString rest = path;
+    if (rest.startsWith(QLatin1Char('\\')))
+        rest.remove(0, 1);
+    for (const auto &h : hives) {
+        const QLatin1String prefix(h.prefix);
+        if (!rest.startsWith(prefix))
+            continue;
+        if (rest.size() > prefix.size() && rest.at(prefix.size()) != QLatin1Char('\\'))
+            return false;
+        *hive = QLatin1String(h.hive);
+        *subkeys = rest.mid(prefix.size()).split(QLatin1Char('\\'), QString::SkipEmptyParts);
+        return true;
+    }
+    return false;
+}
+
+QString settingsName(const QString &registryName)
+{
+    QString name = registryName;
+    for (QChar &c : name) {
+        if (c == QLatin1Char('\\'))
+            c = QLatin1Char('/');
+        else if (c == QLatin1Char('/'))
+            c = QLatin1Char('\\');
+    }
+    return name;
+}
+
+void splitSettingsKey(const QString &key, QStringList *subkeys, QString *valueName)
+{
+    const QStringList parts = key.split(QLatin1Char('/'), QString::SkipEmptyParts);
+    subkeys->clear();
+    for (const QString &part : parts)
+        subkeys->append(settingsName(part));
+    *valueName = subkeys->isEmpty() ? QString() : subkeys->takeLast();
+    if (*valueName == QLatin1String("Default") || *valueName == QLatin1String("."))
+        valueName->clear();
+}
