@@ -26,7 +26,8 @@ public:
         , hive(hive)
     {
         for (QString &line : lines) {
-            if (line.endsWith(QLatin1Char('\r')))
+            carriageReturns.append(line.endsWith(QLatin1Char('\r')));
+            if (carriageReturns.last())
                 line.chop(1);
         }
     }
@@ -84,26 +85,36 @@ private:
         return true;
     }
 
+    // Where the quoted text that opens at line[open] closes, or -1.
+    static int closingQuote(const QString &line, int open)
+    {
+        for (int i = open + 1; i < line.size(); ++i) {
+            if (line.at(i) == QLatin1Char('\\'))
+                ++i;
+            else if (line.at(i) == QLatin1Char('"'))
+                return i;
+        }
+        return -1;
+    }
+
     // A quoted text from line[*pos] on, with the escapes \\ and \".
     bool parseQuoted(const QString &line, int *pos, QString *text)
     {
+        const int close = closingQuote(line, *pos);
+        if (close < 0)
+            return fail(QStringLiteral("text without closing quote"));
         text->clear();
-        for (int i = *pos + 1; i < line.size(); ++i) {
+        for (int i = *pos + 1; i < close; ++i) {
             QChar c = line.at(i);
-            if (c == QLatin1Char('"')) {
-                *pos = i + 1;
-                return true;
-            }
             if (c == QLatin1Char('\\')) {
-                if (++i == line.size())
-                    break;
-                c = line.at(i);
+                c = line.at(++i);
                 if (c != QLatin1Char('\\') && c != QLatin1Char('"'))
                     return fail(QStringLiteral("unknown escape \"\\%1\"").arg(c));
             }
             text->append(c);
         }
-        return fail(QStringLiteral("text without closing quote"));
+        *pos = close + 1;
+        return true;
     }
 
     bool parseValue(const QString &line)
@@ -118,10 +129,18 @@ private:
             return fail(QStringLiteral("expected a value name"));
         else if (!parseQuoted(line, &pos, &name))
             return false;
-        const QString rest = line.mid(pos).trimmed();
-        if (!rest.startsWith(QLatin1Char('=')))
+        const QString rest = line.mid(pos);
+        if (!rest.trimmed().startsWith(QLatin1Char('=')))
             return fail(QStringLiteral("expected \"=\" after the value name"));
-        const QString data = rest.mid(1).trimmed();
+        QString data = rest.mid(rest.indexOf(QLatin1Char('=')) + 1);
+        // The Registry Editor writes line breaks inside a text as they are.
+        if (data.trimmed().startsWith(QLatin1Char('"'))) {
+            while (closingQuote(data.trimmed(), 0) < 0 && index + 1 < lines.size()) {
+                data += QLatin1String(carriageReturns.at(index) ? "\r\n" : "\n");
+                data += lines.at(++index);
+            }
+        }
+        data = data.trimmed();
 
         if (data == QLatin1String("-")) {
             current->removeValue(name);
@@ -177,9 +196,9 @@ private:
         QString bytes = data.mid(colon + 1).trimmed();
         while (bytes.endsWith(QLatin1Char('\\'))) {
             bytes.chop(1);
-            if (++index == lines.size())
+            if (index + 1 == lines.size())
                 return fail(QStringLiteral("continuation at the end of the file"));
-            bytes += lines.at(index).trimmed();
+            bytes += lines.at(++index).trimmed();
         }
         if (bytes.isEmpty())
             return true;
@@ -193,6 +212,7 @@ private:
     }
 
     QStringList lines;
+    QVector<bool> carriageReturns;
     RegistryNode *hive;
     RegistryNode *current = nullptr;
     int index = 0;
@@ -216,18 +236,19 @@ bool isPlainString(const RegistryValue &value)
             && !text.contains(QLatin1Char('\r'));
 }
 
-// Bytes as the Registry Editor writes them: wrapped before column 80 with a trailing backslash.
+// Bytes as the Registry Editor writes them: a line is broken after the comma that reaches
+// column 77 and goes on indented by two blanks.
 void appendHex(QString *out, QString line, const QByteArray &bytes, const QString &lineEnd)
 {
     for (int i = 0; i < bytes.size(); ++i) {
-        QString item = QString::number(quint8(bytes.at(i)), 16).rightJustified(2, QLatin1Char('0'));
-        if (i + 1 < bytes.size())
-            item += QLatin1Char(',');
-        if (line.size() + item.size() > 78) {
+        line += QString::number(quint8(bytes.at(i)), 16).rightJustified(2, QLatin1Char('0'));
+        if (i + 1 == bytes.size())
+            break;
+        line += QLatin1Char(',');
+        if (line.size() >= 77) {
             *out += line + QLatin1Char('\\') + lineEnd;
             line = QStringLiteral("  ");
         }
-        line += item;
     }
     *out += line + lineEnd;
 }
