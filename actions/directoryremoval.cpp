@@ -1,0 +1,46 @@
+#include "directoryremoval.h"
+
+#include "actionsequence.h"
+#include "makerfolders.h"
+#include "platform/knownfolders.h"
+#include "treeremoval.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+
+QStringList currentMakerFolders()
+{
+    return makerFolders(appDataLocations(), QCoreApplication::applicationDirPath());
+}
+
+void removeMakerFolders()
+{
+    for (const QString &folder : currentMakerFolders())
+        removeTree(folder, QCoreApplication::applicationDirPath());
+}
+
+bool makerFoldersAreGone()
+{
+    for (const QString &folder : currentMakerFolders()) {
+        if (QDir(folder).exists())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void deleteAllDirectories()
+{
+    runAction({ QStringLiteral("Velto Studio Standardverzeichnisse löschen"),
+                QStringLiteral("Hiermit werden die Velto Studio Standardverzeichnisse gelöscht. "
+                               "Bestätige bitte mit OK um diese zu löschen."),
+                QStringLiteral("Alle Standardverzeichnisse wurden erfolgreich gelöscht. Bitte "
+                               "Deinstalliere jetzt Velto Studio, falls noch nicht geschehen, und "
+                               "installiere Velto Studio neu."),
+                QStringLiteral("Nicht Alle Standardverzeichnisse konnten gelöscht werden. Bitte "
+                               "setze dich mit dem Support in Verbindung."),
+                removeMakerFolders, makerFoldersAreGone });
+}

@@ -1,0 +1,39 @@
+#include "testfiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+ToolName::ToolName()
+    : previous(QCoreApplication::applicationName())
+{
+    QCoreApplication::setApplicationName(QStringLiteral("KormandRepairTool"));
+}
+
+ToolName::~ToolName()
+{
+    QCoreApplication::setApplicationName(previous);
+}
+
+bool makeEntry(const QString &path)
+{
+    if (path.endsWith(QLatin1Char('/')))
+        return QDir().mkpath(path);
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly)
+            && file.write("Velto") == 5;
+}
+
+QStringList entriesBelow(const QString &folder)
+{
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    const QDir base(folder);
+    while (it.hasNext())
+        entries << base.relativeFilePath(it.next());
+    entries.sort();
+    return entries;
+}

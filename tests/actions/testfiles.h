@@ -1,0 +1,27 @@
+#ifndef TESTFILES_H
+#define TESTFILES_H
+
+#include <QString>
+#include <QStringList>
+
+// Gives the application the tool's name for the object's lifetime, as the folder fixes derive
+// the maker's folders from it. Make it after the TemporaryRoot: the temporary folder is named
+// after the application, and a root named after the tool would itself turn into the maker's.
+class ToolName
+{
+public:
+    ToolName();
+    ~ToolName();
+
+private:
+    Q_DISABLE_COPY(ToolName)
+
+    QString previous;
+};
+
+// Creates a small file with its folders; a path ending in "/" makes just the folder.
+bool makeEntry(const QString &path);
+// Every file and folder below folder, links not followed, as sorted relative paths.
+QStringList entriesBelow(const QString &folder);
+
+#endif // TESTFILES_H

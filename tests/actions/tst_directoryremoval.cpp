@@ -1,0 +1,308 @@
+#include "actions/directoryremoval.h"
+#include "actions/makerfolders.h"
+#include "actions/treeremoval.h"
+#include "modalanswerer.h"
+#include "platform/knownfolders.h"
+#include "shownboxes.h"
+#include "temporaryroot.h"
+#include "testfiles.h"
+#include "unprivilegedrun.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+namespace {
+
+const QString title = QStringLiteral("Velto Studio Standardverzeichnisse löschen");
+const QString confirmation = QStringLiteral(
+        "Hiermit werden die Velto Studio Standardverzeichnisse gelöscht. Bestätige "
+        "bitte mit OK um diese zu löschen.");
+const QString success = QStringLiteral(
+        "Alle Standardverzeichnisse wurden erfolgreich gelöscht. Bitte Deinstalliere jetzt Velto "
+        "Studio, falls noch nicht geschehen, und installiere Velto Studio neu.");
+const QString failure = QStringLiteral("Nicht Alle Standardverzeichnisse konnten gelöscht werden. "
+                                       "Bitte setze dich mit dem Support in Verbindung.");
+
+// The stand-in's roaming application data, where the tool's own folder lies.
+QString roaming()
+{
+    return QFileInfo(appDataLocations().first()).path();
+}
+
+bool exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+class TestDirectoryRemoval : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void makerFoldersFromLocations_data();
+    void makerFoldersFromLocations();
+    void refusalChangesNothing_data();
+    void refusalChangesNothing();
+    void removesMakerFolders_data();
+    void removesMakerFolders();
+    void linkIsRemovedAsItself_data();
+    void linkIsRemovedAsItself();
+    void keptFolderStays_data();
+    void keptFolderStays();
+    void folderThatCannotBeEmptiedFails();
+};
+
+void TestDirectoryRemoval::makerFoldersFromLocations_data()
+{
+    QTest::addColumn<QStringList>("locations");
+    QTest::addColumn<QString>("executableDir");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString exeDir = QStringLiteral("C:/Program Files (x86)/Kormand/RepairTool");
+    const QStringList exeEntries = { exeDir, exeDir + QStringLiteral("/data"),
+                                     exeDir + QStringLiteral("/data/KormandRepairTool") };
+    QTest::newRow("as Windows reports them")
+            << (QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/KormandRepairTool"),
+                             QStringLiteral("C:/ProgramData/KormandRepairTool") }
+                + exeEntries)
+            << exeDir
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/Kormand"),
+                            QStringLiteral("C:/ProgramData/Kormand") };
+    QTest::newRow("other capitalisation is not selected")
+            << QStringList{ QStringLiteral("C:/Users/anna/appdata/Roaming/KormandRepairTool"),
+                            QStringLiteral("C:/Users/anna/APPDATA/Roaming/KormandRepairTool"),
+                            QStringLiteral("C:/programdata/KormandRepairTool"),
+                            QStringLiteral("C:/Programdata/KormandRepairTool") }
+            << exeDir << QStringList();
+    QTest::newRow("replacement is case-sensitive")
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/kormandrepairtool") }
+            << exeDir
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/kormandrepairtool") };
+    QTest::newRow("other executable name changes nothing")
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/RepairTool2"),
+                            QStringLiteral("C:/ProgramData/RepairTool2") }
+            << exeDir
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/RepairTool2"),
+                            QStringLiteral("C:/ProgramData/RepairTool2") };
+    QTest::newRow("entry passing both tests counts twice")
+            << QStringList{ QStringLiteral("D:/AppData/ProgramData/KormandRepairTool") } << exeDir
+            << QStringList{ QStringLiteral("D:/AppData/ProgramData/Kormand"),
+                            QStringLiteral("D:/AppData/ProgramData/Kormand") };
+
+    const QString tempDir = QStringLiteral("C:/Users/anna/AppData/Local/Temp/7zO1A2B");
+    QTest::newRow("started below AppData: own folders left out")
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/KormandRepairTool"),
+                            QStringLiteral("C:/ProgramData/KormandRepairTool"), tempDir,
+                            tempDir + QStringLiteral("/data"),
+                            tempDir + QStringLiteral("/data/KormandRepairTool") }
+            << tempDir
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/Kormand"),
+                            QStringLiteral("C:/ProgramData/Kormand") };
+    QTest::newRow("own folder in other letter case left out")
+            << QStringList{ QStringLiteral("c:/users/anna/appData/Local/Tool"),
+                            QStringLiteral("C:/ProgramData/KormandRepairTool") }
+            << QStringLiteral("C:/Users/anna/AppData/Local/Tool")
+            << QStringList{ QStringLiteral("C:/ProgramData/Kormand") };
+    QTest::newRow("maker folder that is the executable's left out")
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/KormandRepairTool"),
+                            QStringLiteral("C:/ProgramData/KormandRepairTool") }
+            << QStringLiteral("C:/ProgramData/Kormand")
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/Kormand") };
+    QTest::newRow("sibling with a longer name stays selected")
+            << QStringList{ QStringLiteral("C:/ProgramData/KormandRepairTool") }
+            << QStringLiteral("C:/ProgramData/Kor")
+            << QStringList{ QStringLiteral("C:/ProgramData/Kormand") };
+}
+
+void TestDirectoryRemoval::makerFoldersFromLocations()
+{
+    QFETCH(QStringList, locations);
+    QFETCH(QString, executableDir);
+    QFETCH(QStringList, expected);
+
+    QCOMPARE(makerFolders(locations, executableDir), expected);
+}
+
+void TestDirectoryRemoval::refusalChangesNothing_data()
+{
+    QTest::addColumn<bool>("escape");
+
+    QTest::newRow("Cancel") << false;
+    QTest::newRow("Escape") << true;
+}
+
+void TestDirectoryRemoval::refusalChangesNothing()
+{
+    QFETCH(bool, escape);
+
+    TemporaryRoot root;
+    ToolName toolName;
+    const QString roamingFile = roaming() + QStringLiteral("/Kormand/Backups/b.vsb");
+    const QString programDataFile = root.filePath(QStringLiteral("ProgramData/Kormand/c.db"));
+    QVERIFY(makeEntry(roamingFile));
+    QVERIFY(makeEntry(programDataFile));
+
+    ModalAnswerer answerer;
+    if (escape)
+        answerer.pressEscape();
+    else
+        answerer.pressButton(QMessageBox::Cancel);
+    deleteAllDirectories();
+
+    QCOMPARE(describeBoxes(answerer.seenBoxes()),
+             QStringList{ confirmationBox(title, confirmation) });
+    QVERIFY(exists(roamingFile));
+    QVERIFY(exists(programDataFile));
+}
+
+void TestDirectoryRemoval::removesMakerFolders_data()
+{
+    QTest::addColumn<QStringList>("roamingEntries");
+    QTest::addColumn<QStringList>("programDataEntries");
+
+    QTest::newRow("nothing present") << QStringList() << QStringList();
+    QTest::newRow("both with nested content")
+            << QStringList{ QStringLiteral("settings.xml"), QStringLiteral("Backups/2024/a.vsb"),
+                            QStringLiteral("Covers/.hidden"), QStringLiteral("Empty/") }
+            << QStringList{ QStringLiteral("Playlists/p.m3u"), QStringLiteral("db/") };
+    QTest::newRow("only ProgramData") << QStringList() << QStringList{ QStringLiteral("c.db") };
+    QTest::newRow("empty roaming folder") << QStringList{ QString() } << QStringList();
+}
+
+void TestDirectoryRemoval::removesMakerFolders()
+{
+    QFETCH(QStringList, roamingEntries);
+    QFETCH(QStringList, programDataEntries);
+
+    TemporaryRoot root;
+    ToolName toolName;
+    const QString roamingMaker = roaming() + QStringLiteral("/Kormand");
+    const QString programDataMaker = root.filePath(QStringLiteral("ProgramData/Kormand"));
+    for (const QString &entry : roamingEntries)
+        QVERIFY(makeEntry(roamingMaker + QLatin1Char('/') + entry));
+    for (const QString &entry : programDataEntries)
+        QVERIFY(makeEntry(programDataMaker + QLatin1Char('/') + entry));
+    // Neighbours, the tool's own folders among them, are not the maker's.
+    const QStringList neighbours
+            = { roaming() + QStringLiteral("/KormandRepairTool/own.ini"),
+                roaming() + QStringLiteral("/Kormand2/x.txt"),
+                root.filePath(QStringLiteral("ProgramData/KormandRepairTool/own.ini")),
+                root.filePath(QStringLiteral("ProgramData/Other/y.txt")) };
+    for (const QString &neighbour : neighbours)
+        QVERIFY(makeEntry(neighbour));
+
+    QCOMPARE(runConfirmed(deleteAllDirectories),
+             QStringList({ confirmationBox(title, confirmation), successBox(title, success) }));
+    QVERIFY(!exists(roamingMaker));
+    QVERIFY(!exists(programDataMaker));
+    for (const QString &neighbour : neighbours)
+        QVERIFY2(exists(neighbour), qPrintable(neighbour));
+}
+
+void TestDirectoryRemoval::linkIsRemovedAsItself_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("target");
+
+    QTest::newRow("link to an outside folder")
+            << QStringLiteral("Kormand/Covers") << QStringLiteral("Outside");
+    QTest::newRow("link deeper down")
+            << QStringLiteral("Kormand/a/b/Backups") << QStringLiteral("Outside");
+    QTest::newRow("link to an outside file")
+            << QStringLiteral("Kormand/settings.xml") << QStringLiteral("Outside/keep.txt");
+    QTest::newRow("dangling link") << QStringLiteral("Kormand/gone") << QStringLiteral("Missing");
+    QTest::newRow("maker folder is a link")
+            << QStringLiteral("Kormand") << QStringLiteral("Outside");
+}
+
+void TestDirectoryRemoval::linkIsRemovedAsItself()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+
+    TemporaryRoot root;
+    ToolName toolName;
+    const QString outside = root.filePath(QStringLiteral("Outside"));
+    QVERIFY(makeEntry(outside + QStringLiteral("/keep.txt")));
+    QVERIFY(makeEntry(outside + QStringLiteral("/sub/deep.txt")));
+    const QString linkPath = roaming() + QLatin1Char('/') + link;
+    QVERIFY(makeEntry(QFileInfo(linkPath).path() + QLatin1Char('/')));
+    QVERIFY(QFile::link(root.filePath(target), linkPath));
+    if (link != QLatin1String("Kormand"))
+        QVERIFY(makeEntry(roaming() + QStringLiteral("/Kormand/plain.txt")));
+
+    QCOMPARE(runConfirmed(deleteAllDirectories),
+             QStringList({ confirmationBox(title, confirmation), successBox(title, success) }));
+    QVERIFY(!exists(roaming() + QStringLiteral("/Kormand")));
+    QCOMPARE(entriesBelow(outside),
+             QStringList({ QStringLiteral("keep.txt"), QStringLiteral("sub"),
+                           QStringLiteral("sub/deep.txt") }));
+}
+
+void TestDirectoryRemoval::keptFolderStays_data()
+{
+    QTest::addColumn<QString>("keep");
+    QTest::addColumn<QStringList>("left");
+
+    const QStringList wholeTool
+            = { QStringLiteral("Tool"), QStringLiteral("Tool/KormandRepairTool.exe"),
+                QStringLiteral("Tool/data"), QStringLiteral("Tool/data/x.dll") };
+    QTest::newRow("as given") << QStringLiteral("Tool") << wholeTool;
+    QTest::newRow("spelled another way") << QStringLiteral("Backups/../Tool/.") << wholeTool;
+    QTest::newRow("deeper down") << QStringLiteral("Tool/data")
+                                 << QStringList{ QStringLiteral("Tool"),
+                                                 QStringLiteral("Tool/data"),
+                                                 QStringLiteral("Tool/data/x.dll") };
+}
+
+void TestDirectoryRemoval::keptFolderStays()
+{
+    QFETCH(QString, keep);
+    QFETCH(QStringList, left);
+
+    TemporaryRoot root;
+    const QString maker = root.filePath(QStringLiteral("Kormand"));
+    for (const char *entry :
+         { "Tool/KormandRepairTool.exe", "Tool/data/x.dll", "Backups/a.vsb", "top.txt" })
+        QVERIFY(makeEntry(maker + QLatin1Char('/') + QLatin1String(entry)));
+
+    removeTree(maker, maker + QLatin1Char('/') + keep);
+
+    QCOMPARE(entriesBelow(maker), left);
+}
+
+void TestDirectoryRemoval::folderThatCannotBeEmptiedFails()
+{
+    UnprivilegedRun run;
+    if (!run.unavailableReason().isEmpty())
+        QSKIP(qPrintable(run.unavailableReason()));
+
+    TemporaryRoot root;
+    ToolName toolName;
+    const QString roamingMaker = roaming() + QStringLiteral("/Kormand");
+    const QString programDataMaker = root.filePath(QStringLiteral("ProgramData/Kormand"));
+    for (const char *entry : { "settings.xml", "Backups/2024/a.vsb", "Covers/" })
+        QVERIFY(makeEntry(roamingMaker + QLatin1Char('/') + QLatin1String(entry)));
+    QVERIFY(makeEntry(programDataMaker + QStringLiteral("/Playlists/p.m3u")));
+    QVERIFY(run.setMode(root.path(), QStringLiteral("755")));
+    QVERIFY(run.giveToNobody(root.filePath(QStringLiteral("Users"))));
+    QVERIFY(run.giveToNobody(root.filePath(QStringLiteral("ProgramData"))));
+    // A folder of root's in the maker folder: nobody may not empty it.
+    QVERIFY(makeEntry(roamingMaker + QStringLiteral("/Locked/in-use.db")));
+
+    bool ran = false;
+    const QStringList boxes = run.runAction(QStringLiteral("deleteAllDirectories"), &ran);
+
+    QVERIFY(ran);
+    QCOMPARE(boxes,
+             QStringList({ confirmationBox(title, confirmation), failureBox(title, failure) }));
+    QCOMPARE(entriesBelow(roamingMaker),
+             QStringList({ QStringLiteral("Locked"), QStringLiteral("Locked/in-use.db") }));
+    QVERIFY(!exists(programDataMaker));
+}
+
+QTEST_MAIN(TestDirectoryRemoval)
+#include "tst_directoryremoval.moc"
