@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 
+#include "supportlog/registrydump.h"
+#include "supportlog/supportlogexport.h"
 #include "ui/mainwindowform.h"
 
 MainWindow::MainWindow(QWidget *parent)
@@ -20,4 +22,9 @@ MainWindow::~MainWindow()
 void MainWindow::on_actionBeenden_triggered()
 {
     close();
+}
+
+void MainWindow::on_btn_logfile__generate_log_file_clicked()
+{
+    exportSupportLog(dumpRegistry());
 }

@@ -17,6 +17,7 @@ public:
 
 private slots:
     void on_actionBeenden_triggered();
+    void on_btn_logfile__generate_log_file_clicked();
 
 private:
     QString versionText;
