@@ -1,0 +1,62 @@
+# Shared by scripts/build-windows and scripts/test-windows: the MinGW-w64 cross build against the
+# static toolkits in ../shared/toolchains, and Wine to run what it builds.
+
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
+    binutils-mingw-w64-x86-64 wine64 python3)
+QT_WINDOWS_VERSION=5.15.8
+TOOLCHAIN_ARCHIVES=${TOOLCHAIN_ARCHIVES:-$REPO_ROOT/../shared/toolchains}
+TOOLCHAIN_CACHE=${TOOLCHAIN_CACHE:-$REPO_ROOT/build-toolchains}
+# The 32-bit loader cannot run on this kernel, so the wine64 wrapper may fail: call the binary.
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+
+ensure_windows_packages() {
+    ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+}
+
+# Prints the prefix of the static toolkit for a triplet, unpacking its archive on first use.
+windows_qt_prefix() {
+    local triplet=$1
+    local name=qt-$QT_WINDOWS_VERSION-static-$triplet
+    local prefix=$TOOLCHAIN_CACHE/$name
+    local archive=$TOOLCHAIN_ARCHIVES/$name.tar.xz
+    # The stamp names the archive's size and time, so a replaced archive is unpacked afresh.
+    local stamp
+    stamp=$(stat -c '%s %Y' "$archive") || {
+        echo "No toolkit archive $archive" >&2
+        return 1
+    }
+    if [ "$(cat "$prefix.stamp" 2>/dev/null)" != "$stamp" ]; then
+        echo "Unpacking $name into $TOOLCHAIN_CACHE" >&2
+        rm -rf "$prefix" "$prefix.stamp"
+        mkdir -p "$TOOLCHAIN_CACHE"
+        tar -C "$TOOLCHAIN_CACHE" -xJf "$archive"
+        echo "$stamp" >"$prefix.stamp"
+    fi
+    echo "$prefix"
+}
+
+# Configures and builds the project for a triplet into a build folder:
+#   build_windows TRIPLET BUILD_DIR [cmake arguments...] -- [targets...]
+build_windows() {
+    local triplet=$1 dir=$2
+    shift 2
+    local configure=() targets=()
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do
+        configure+=("$1")
+        shift
+    done
+    [ $# -gt 0 ] && shift
+    targets=("$@")
+    local prefix
+    prefix=$(windows_qt_prefix "$triplet")
+    export CCACHE_NOHASHDIR=true CCACHE_BASEDIR=$REPO_ROOT
+    # Release: the static toolkit exists only as a release build. -s keeps the static links lean.
+    cmake -S "$REPO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$REPO_ROOT/cmake/toolchain-$triplet.cmake" \
+        -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+        -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s "${configure[@]}"
+    cmake --build "$dir" --parallel 2 ${targets[@]+--target "${targets[@]}"}
+}
