@@ -27,7 +27,8 @@ bool splitRegistryPath(const QString &path, QString *hive, QStringList *subkeys)
         if (rest.size() > prefix.size() && rest.at(prefix.size()) != QLatin1Char('\\'))
             return false;
         *hive = QLatin1String(h.hive);
-        *subkeys = rest.mid(prefix.size()).split(QLatin1Char('\\'), QString::SkipEmptyParts);
+        *subkeys = rest.mid(prefix.size()).split(QLatin1Char('\\'));
+        subkeys->removeAll(QString());
         return true;
     }
     return false;
@@ -47,10 +48,11 @@ QString settingsName(const QString &registryName)
 
 void splitSettingsKey(const QString &key, QStringList *subkeys, QString *valueName)
 {
-    const QStringList parts = key.split(QLatin1Char('/'), QString::SkipEmptyParts);
     subkeys->clear();
-    for (const QString &part : parts)
-        subkeys->append(settingsName(part));
+    for (const QString &part : key.split(QLatin1Char('/'))) {
+        if (!part.isEmpty())
+            subkeys->append(settingsName(part));
+    }
     *valueName = subkeys->isEmpty() ? QString() : subkeys->takeLast();
     if (*valueName == QLatin1String("Default") || *valueName == QLatin1String("."))
         valueName->clear();

@@ -13,8 +13,10 @@ StandInHiveFile::StandInHiveFile(const QString &hive)
 {
     tree.name = hive;
     readable = load();
-    if (!readable)
-        tree = RegistryNode{ hive };
+    if (!readable) {
+        tree = RegistryNode();
+        tree.name = hive;
+    }
 }
 
 bool StandInHiveFile::load()

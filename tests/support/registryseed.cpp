@@ -23,7 +23,7 @@ void splitOrDie(const QString &keyPath, QString *hive, QStringList *subkeys)
 void saveOrDie(StandInHiveFile &file)
 {
     if (!file.save())
-        qFatal("Cannot seed %s", qUtf8Printable(file.fileName()));
+        qFatal("Cannot write %s", qUtf8Printable(file.fileName()));
 }
 #endif
 
@@ -58,6 +58,12 @@ void seedRegistryKey(const QString &keyPath)
     RegCloseKey(key);
 }
 
+void removeRegistryTree(const QString &keyPath)
+{
+    // Removing everything also deletes the key itself once the settings object goes.
+    QSettings(keyPath, QSettings::NativeFormat).remove(QString());
+}
+
 #else
 
 void seedRegistryValue(const QString &keyPath, const QString &name, const QVariant &value)
@@ -81,6 +87,20 @@ void seedRegistryKey(const QString &keyPath)
     StandInHiveFile file(hive);
     file.root().make(subkeys);
     saveOrDie(file);
+}
+
+void removeRegistryTree(const QString &keyPath)
+{
+    QString hive;
+    QStringList subkeys;
+    splitOrDie(keyPath, &hive, &subkeys);
+    if (subkeys.isEmpty())
+        qFatal("A hive cannot be removed: %s", qUtf8Printable(keyPath));
+    StandInHiveFile file(hive);
+    const QString name = subkeys.takeLast();
+    RegistryNode *parent = file.root().find(subkeys);
+    if (parent && parent->removeChild(name))
+        saveOrDie(file);
 }
 
 #endif

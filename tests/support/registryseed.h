@@ -16,4 +16,8 @@ void seedRegistryValue(const QString &keyPath, const QString &name, const QVaria
 // Creates the key at keyPath, with its missing parents, without any value.
 void seedRegistryKey(const QString &keyPath);
 
+// Deletes the key at keyPath with everything below it. On Windows the registry outlives a test,
+// so suites remove there what they seeded or wrote; elsewhere TemporaryRoot takes it all away.
+void removeRegistryTree(const QString &keyPath);
+
 #endif // REGISTRYSEED_H
