@@ -1,0 +1,50 @@
+#include "supportlog/repaircipher.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdlib>
+
+namespace {
+
+void dropMessages(QtMsgType, const QMessageLogContext &, const QString &) { }
+
+// The policy and mode of a sealing, from one byte of the input.
+RepairCipher sealerFor(quint8 choice)
+{
+    RepairCipher cipher(Q_UINT64_C(0x0123456789ABCDEF));
+    cipher.setCompressionPolicy(RepairCipher::CompressionPolicy(choice % 3));
+    cipher.setIntegrityMode(RepairCipher::IntegrityMode(choice / 3 % 3));
+    return cipher;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // The cipher's and qUncompress's warnings would drown the fuzzer's own output.
+    qInstallMessageHandler(dropMessages);
+    return 0;
+}
+
+// Any input, opened as a record and as Base64 text, must neither crash, hang nor allocate out of
+// proportion; sealed under any settings, it must open to itself.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray input
+            = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
+    RepairCipher cipher(Q_UINT64_C(0x0123456789ABCDEF));
+    const QByteArray opened = cipher.decryptBytes(input);
+    if (cipher.lastStatus() != RepairCipher::CipherOk && !opened.isEmpty())
+        std::abort();
+    cipher.decryptBase64ToText(QString::fromLatin1(input));
+
+    if (size > 0) {
+        RepairCipher sealer = sealerFor(data[0]);
+        const QByteArray plaintext = input.mid(1);
+        if (cipher.decryptBytes(sealer.encryptBytes(plaintext)) != plaintext
+            || cipher.lastStatus() != RepairCipher::CipherOk)
+            std::abort();
+    }
+    return 0;
+}
