@@ -14,7 +14,8 @@ const int Checksum16Size = 2;
 const int Sha1Size = 20;
 const int CompressionLevel = 9;
 // Deflate turns one stored byte into at most about 1032; qCompress's size prefix may not claim
-// more than that, or a forged record would make qUncompress allocate at will.
+// more than that (give or take a block), or a forged record would make qUncompress allocate at
+// will.
 const quint64 DeflateMaxRatio = 1032;
 const quint64 DeflateRatioSlack = 1032;
 

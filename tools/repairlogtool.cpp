@@ -98,7 +98,8 @@ int RepairLogTool::run(const QStringList &arguments)
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(helpOption)) {
+    // Newer toolkits add --help-all to the help option; the toolkit's own options do not apply.
+    if (parser.isSet(helpOption) || parser.optionNames().contains(QStringLiteral("help-all"))) {
         print(output, parser.helpText());
         return ExitOk;
     }

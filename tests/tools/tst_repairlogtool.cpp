@@ -254,6 +254,8 @@ void TestRepairLogTool::commandLine_data()
 
     QTest::newRow("--help") << QStringList(QStringLiteral("--help")) << 0 << QByteArray("open FILE")
                             << QByteArray();
+    QTest::newRow("--help-all") << QStringList(QStringLiteral("--help-all")) << 0
+                                << QByteArray("seal") << QByteArray();
     QTest::newRow("--version") << QStringList(QStringLiteral("--version")) << 0 << QByteArray(" ")
                                << QByteArray();
     QTest::newRow("no command") << QStringList() << 2 << QByteArray()
