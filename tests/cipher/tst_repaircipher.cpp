@@ -124,6 +124,7 @@ private slots:
     void recordLayout();
     void recordSizeAndFlags_data();
     void recordSizeAndFlags();
+    void checksumIsCrc16X25();
     void opensEveryCombination_data();
     void opensEveryCombination();
     void opensForgedAndDamagedRecords_data();
@@ -238,6 +239,15 @@ void TestRepairCipher::recordSizeAndFlags()
     QCOMPARE(int(record.at(0)), 0x03);
     QCOMPARE(int(record.at(1)), flags);
     QCOMPARE(decipheredBody(record, TestKey).mid(1 + blockSize), payload);
+}
+
+void TestRepairCipher::checksumIsCrc16X25()
+{
+    RepairCipher cipher
+            = cipherWith(RepairCipher::CompressNever, RepairCipher::IntegrityChecksum16);
+    const QByteArray body = decipheredBody(cipher.encryptBytes("123456789"), TestKey);
+    // The catalogued check value of CRC-16/X-25, most significant byte first.
+    QCOMPARE(body.mid(1, 2).toHex(), QByteArray("906e"));
 }
 
 void TestRepairCipher::opensEveryCombination_data()
