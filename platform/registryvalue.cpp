@@ -204,7 +204,7 @@ QVariant registryValueToVariant(const RegistryValue &value)
     case RegistryValue::None:
     case RegistryValue::Binary:
         return stringToVariant(fromUtf16Le(value.data));
-    // Windows' code reads the big-endian kind unswapped, too.
+    // The toolkit reads the big-endian kind unswapped as well.
     case RegistryValue::DWord:
     case RegistryValue::DWordBigEndian:
         return littleEndianNumber<qint32>(value.data);

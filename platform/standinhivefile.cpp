@@ -11,74 +11,131 @@
 StandInHiveFile::StandInHiveFile(const QString &hive)
     : path(standInRoot() + QLatin1String("/registry/") + hive + QLatin1String(".reg"))
 {
-    tree.name = hive;
-    readable = load();
-    if (!readable) {
-        tree = RegistryNode();
-        tree.name = hive;
-    }
+    contents.tree = std::make_shared<RegistryNode>();
+    contents.tree->name = hive;
+    load();
 }
 
-bool StandInHiveFile::load()
+RegistryNode &StandInHiveFile::root()
+{
+    if (contents.tree.use_count() > 1)
+        contents.tree = std::make_shared<RegistryNode>(*contents.tree);
+    return *contents.tree;
+}
+
+QList<StandInHiveFile::CachedFile> &StandInHiveFile::cache()
+{
+    static QList<CachedFile> files;
+    return files;
+}
+
+void StandInHiveFile::remember(const QString &path, const QByteArray &bytes,
+                               const Contents &contents)
+{
+    QList<CachedFile> &files = cache();
+    for (int i = 0; i < files.size(); ++i) {
+        if (files.at(i).path == path)
+            files.removeAt(i--);
+    }
+    files.prepend({ path, bytes, contents });
+    while (files.size() > 4)
+        files.removeLast();
+}
+
+void StandInHiveFile::load()
 {
     if (!QFileInfo::exists(path))
-        return true;
+        return;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(0, file.errorString());
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(0, file.errorString());
+        warn();
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    for (const CachedFile &cached : qAsConst(cache())) {
+        if (cached.path == path && cached.bytes == bytes) {
+            contents = cached.contents;
+            warn();
+            return;
+        }
+    }
+    parse(bytes);
+    warn();
+    remember(path, bytes, contents);
+}
+
+void StandInHiveFile::parse(const QByteArray &bytes)
+{
     QString text;
-    if (!decode(file.readAll(), &text))
-        return false;
+    if (!decode(bytes, &text))
+        return;
     if (text.contains(QLatin1String("\r\n")) || !text.contains(QLatin1Char('\n')))
-        lineEnd = QStringLiteral("\r\n");
+        contents.lineEnd = QStringLiteral("\r\n");
     else
-        lineEnd = QStringLiteral("\n");
+        contents.lineEnd = QStringLiteral("\n");
     int line = 0;
     QString why;
-    return parseRegFile(text, &tree, &line, &why) || fail(line, why);
+    if (!parseRegFile(text, contents.tree.get(), &line, &why))
+        fail(line, why);
 }
 
 bool StandInHiveFile::decode(const QByteArray &bytes, QString *text)
 {
     if (bytes.startsWith("\xff\xfe")) {
-        encoding = Encoding::Utf16LeWithBom;
+        contents.encoding = Encoding::Utf16LeWithBom;
         *text = fromUtf16Le(bytes.mid(2));
-        if (bytes.size() % 2)
-            return fail(text->count(QLatin1Char('\n')) + 1,
-                        QStringLiteral("odd number of bytes for UTF-16"));
-        return true;
+        if (bytes.size() % 2 == 0)
+            return true;
+        fail(text->count(QLatin1Char('\n')) + 1, QStringLiteral("odd number of bytes for UTF-16"));
+        return false;
     }
-    if (bytes.startsWith("\xfe\xff"))
-        return fail(1, QStringLiteral("UTF-16 big endian is not supported"));
-    encoding = bytes.startsWith("\xef\xbb\xbf") ? Encoding::Utf8WithBom : Encoding::Utf8;
-    const QByteArray body = encoding == Encoding::Utf8WithBom ? bytes.mid(3) : bytes;
+    if (bytes.startsWith("\xfe\xff")) {
+        fail(1, QStringLiteral("UTF-16 big endian is not supported"));
+        return false;
+    }
+    contents.encoding = bytes.startsWith("\xef\xbb\xbf") ? Encoding::Utf8WithBom : Encoding::Utf8;
+    const QByteArray body = contents.encoding == Encoding::Utf8WithBom ? bytes.mid(3) : bytes;
     // Lines are checked one by one so that a broken sequence can be named by its line.
     const QList<QByteArray> lines = body.split('\n');
     for (int i = 0; i < lines.size(); ++i) {
-        if (QString::fromUtf8(lines.at(i)).toUtf8() != lines.at(i))
-            return fail(i + 1, QStringLiteral("neither UTF-16LE with byte-order mark nor UTF-8"));
+        if (QString::fromUtf8(lines.at(i)).toUtf8() != lines.at(i)) {
+            fail(i + 1, QStringLiteral("neither UTF-16LE with byte-order mark nor UTF-8"));
+            return false;
+        }
     }
     *text = QString::fromUtf8(body);
     return true;
 }
 
-bool StandInHiveFile::fail(int line, const QString &why)
+void StandInHiveFile::fail(int line, const QString &why)
 {
+    const QString hive = contents.tree->name;
+    contents.tree = std::make_shared<RegistryNode>();
+    contents.tree->name = hive;
+    contents.errorLine = line;
+    contents.error = why;
+}
+
+void StandInHiveFile::warn() const
+{
+    if (isReadable())
+        return;
     qWarning("%s:%d: %s; the hive is not read and will not be written",
-             qUtf8Printable(QDir::toNativeSeparators(path)), line, qUtf8Printable(why));
-    return false;
+             qUtf8Printable(QDir::toNativeSeparators(path)), contents.errorLine,
+             qUtf8Printable(contents.error));
 }
 
 bool StandInHiveFile::save()
 {
-    if (!readable) {
+    if (!isReadable()) {
         qWarning("%s: not written, the file could not be read",
                  qUtf8Printable(QDir::toNativeSeparators(path)));
         return false;
     }
-    const QString text = formatRegFile(tree, lineEnd);
+    const QString text = formatRegFile(*contents.tree, contents.lineEnd);
     QByteArray bytes;
-    switch (encoding) {
+    switch (contents.encoding) {
     case Encoding::Utf16LeWithBom:
         bytes = "\xff\xfe" + toUtf16Le(text);
         break;
@@ -93,8 +150,11 @@ bool StandInHiveFile::save()
     const bool written = QDir().mkpath(QFileInfo(path).absolutePath())
             && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
             && file.commit();
-    if (!written)
+    if (!written) {
         qWarning("%s: not written: %s", qUtf8Printable(QDir::toNativeSeparators(path)),
                  qUtf8Printable(file.errorString()));
-    return written;
+        return false;
+    }
+    remember(path, bytes, contents);
+    return true;
 }

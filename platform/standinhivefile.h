@@ -3,11 +3,14 @@
 
 #include "registrynode.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 // One hive of the stand-in registry: <standInRoot()>/registry/<hive>.reg in the Registry
 // Editor's export format, UTF-16LE with byte-order mark or UTF-8. A missing file is an empty
-// hive. A file that cannot be read is reported once per load on stderr with its line, reads as
+// hive. A file that cannot be read is reported on stderr with its line at every load, reads as
 // empty and is never written.
 class StandInHiveFile
 {
@@ -15,9 +18,9 @@ public:
     explicit StandInHiveFile(const QString &hive);
 
     QString fileName() const { return path; }
-    bool isReadable() const { return readable; }
-    RegistryNode &root() { return tree; }
-    const RegistryNode &root() const { return tree; }
+    bool isReadable() const { return contents.errorLine < 0; }
+    RegistryNode &root();
+    const RegistryNode &root() const { return *contents.tree; }
 
     // Replaces the file whole and atomically, in the encoding and line ends it was read with.
     bool save();
@@ -25,15 +28,36 @@ public:
 private:
     enum class Encoding { Utf8, Utf8WithBom, Utf16LeWithBom };
 
-    bool load();
+    // What one version of the file reads as. Trees are shared with a small cache of recently read
+    // files, since one step opens the same hive for many keys, and copied before a change.
+    struct Contents
+    {
+        std::shared_ptr<RegistryNode> tree;
+        Encoding encoding = Encoding::Utf8;
+        QString lineEnd = QStringLiteral("\r\n");
+        // The line that could not be read (0 for the whole file), -1 when all could.
+        int errorLine = -1;
+        QString error;
+    };
+
+    struct CachedFile
+    {
+        QString path;
+        QByteArray bytes;
+        Contents contents;
+    };
+
+    static QList<CachedFile> &cache();
+    static void remember(const QString &path, const QByteArray &bytes, const Contents &contents);
+
+    void load();
+    void parse(const QByteArray &bytes);
     bool decode(const QByteArray &bytes, QString *text);
-    bool fail(int line, const QString &why);
+    void fail(int line, const QString &why);
+    void warn() const;
 
     QString path;
-    RegistryNode tree;
-    bool readable = true;
-    Encoding encoding = Encoding::Utf8;
-    QString lineEnd = QStringLiteral("\r\n");
+    Contents contents;
 };
 
 #endif // STANDINHIVEFILE_H

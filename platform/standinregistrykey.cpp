@@ -77,7 +77,11 @@ bool StandInRegistryKey::apply(RegistryNode &root, const Change &change) const
 
 const RegistryNode *StandInRegistryKey::key() const
 {
-    return snapshot && snapshot->isReadable() ? snapshot->root().find(keyPath) : nullptr;
+    if (!snapshot || !snapshot->isReadable())
+        return nullptr;
+    // Reading through the const hive keeps sharing its tree instead of copying it.
+    const StandInHiveFile &file = *snapshot;
+    return file.root().find(keyPath);
 }
 
 void StandInRegistryKey::setInteger(const QString &name, int value)

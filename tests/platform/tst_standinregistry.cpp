@@ -98,6 +98,8 @@ private slots:
     void malformedHiveIsNeverWritten_data();
     void malformedHiveIsNeverWritten();
     void unwritableHiveWarns();
+    void everyOpeningSeesTheFileAsItIsNow();
+    void changesStayWithTheirKeyUntilItIsDestroyed();
 
 private:
     TemporaryRoot *root = nullptr;
@@ -427,6 +429,32 @@ void TestStandInRegistry::unwritableHiveWarns()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("HKEY_CURRENT_USER.reg: not written: "));
     RegistryKey(kormand).setInteger("A", 1);
     QCOMPARE(RegistryKey(kormand).text("A"), QString());
+}
+
+void TestStandInRegistry::everyOpeningSeesTheFileAsItIsNow()
+{
+    const QString path = hivePath(*root, "HKEY_CURRENT_USER");
+    for (const QString &text : { "aaaa", "bbbb", "aaaa" }) {
+        writeFile(path, (header + "\n\n[" + kormand + "]\n\"V\"=\"" + text + "\"\n").toUtf8());
+        QCOMPARE(RegistryKey(kormand).text("V"), text);
+    }
+}
+
+void TestStandInRegistry::changesStayWithTheirKeyUntilItIsDestroyed()
+{
+    seedRegistryValue(kormand, "Kept", 1);
+    {
+        RegistryKey writer(kormand);
+        const RegistryKey reader(kormand);
+        writer.setInteger("Kept", 2);
+        writer.setInteger("Added", 3);
+        QCOMPARE(writer.text("Kept"), QString("2"));
+        QCOMPARE(reader.text("Kept"), QString("1"));
+        QCOMPARE(reader.allKeys(), QStringList{ "Kept" });
+        QCOMPARE(RegistryKey(kormand).text("Added"), QString());
+    }
+    QCOMPARE(RegistryKey(kormand).allKeys(), QStringList({ "Added", "Kept" }));
+    QCOMPARE(RegistryKey(kormand).text("Kept"), QString("2"));
 }
 
 QTEST_GUILESS_MAIN(TestStandInRegistry)
