@@ -53,3 +53,13 @@ QStringList runConfirmed(void (*action)())
     action();
     return describeBoxes(answerer.seenBoxes()) + answerer.unexpected();
 }
+
+void queueRefusal(ModalAnswerer &answerer, const QString &how)
+{
+    if (how == QLatin1String("Escape"))
+        answerer.pressEscape();
+    else if (how == QLatin1String("close"))
+        answerer.closeWindow();
+    else
+        answerer.pressButton(QMessageBox::Cancel);
+}

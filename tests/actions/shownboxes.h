@@ -11,6 +11,9 @@ QString confirmationBox(const QString &title, const QString &text);
 QString successBox(const QString &title, const QString &text);
 QString failureBox(const QString &title, const QString &text);
 
+// Queues a refusal of the next box: "Cancel", "Escape" or closing it ("close").
+void queueRefusal(ModalAnswerer &answerer, const QString &how);
+
 // Runs an action answering Ok to every box and returns the boxes it showed.
 QStringList runConfirmed(void (*action)());
 

@@ -21,9 +21,20 @@ bool makeEntry(const QString &path)
 {
     if (path.endsWith(QLatin1Char('/')))
         return QDir().mkpath(path);
+    return writeFile(path, "Velto");
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
     QFile file(path);
     return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly)
-            && file.write("Velto") == 5;
+            && file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList entriesBelow(const QString &folder)

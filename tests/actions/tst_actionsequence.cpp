@@ -1,5 +1,6 @@
 #include "actions/actionsequence.h"
 #include "modalanswerer.h"
+#include "shownboxes.h"
 
 #include <QTest>
 
@@ -36,9 +37,8 @@ void TestActionSequence::refusalEndsTheAction_data()
 {
     QTest::addColumn<QString>("answer");
 
-    QTest::newRow("Cancel") << QStringLiteral("cancel");
-    QTest::newRow("Escape") << QStringLiteral("escape");
-    QTest::newRow("window closed") << QStringLiteral("close");
+    for (const char *answer : { "Cancel", "Escape", "close" })
+        QTest::newRow(answer) << QString::fromLatin1(answer);
 }
 
 void TestActionSequence::refusalEndsTheAction()
@@ -47,12 +47,7 @@ void TestActionSequence::refusalEndsTheAction()
 
     steps.clear();
     ModalAnswerer answerer;
-    if (answer == QLatin1String("cancel"))
-        answerer.pressButton(QMessageBox::Cancel);
-    else if (answer == QLatin1String("escape"))
-        answerer.pressEscape();
-    else
-        answerer.closeWindow();
+    queueRefusal(answerer, answer);
     runAction(recordingAction(true));
 
     QCOMPARE(steps, QStringList());

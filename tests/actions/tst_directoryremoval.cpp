@@ -128,15 +128,15 @@ void TestDirectoryRemoval::makerFoldersFromLocations()
 
 void TestDirectoryRemoval::refusalChangesNothing_data()
 {
-    QTest::addColumn<bool>("escape");
+    QTest::addColumn<QString>("answer");
 
-    QTest::newRow("Cancel") << false;
-    QTest::newRow("Escape") << true;
+    for (const char *answer : { "Cancel", "Escape", "close" })
+        QTest::newRow(answer) << QString::fromLatin1(answer);
 }
 
 void TestDirectoryRemoval::refusalChangesNothing()
 {
-    QFETCH(bool, escape);
+    QFETCH(QString, answer);
 
     TemporaryRoot root;
     ToolName toolName;
@@ -146,10 +146,7 @@ void TestDirectoryRemoval::refusalChangesNothing()
     QVERIFY(makeEntry(programDataFile));
 
     ModalAnswerer answerer;
-    if (escape)
-        answerer.pressEscape();
-    else
-        answerer.pressButton(QMessageBox::Cancel);
+    queueRefusal(answerer, answer);
     deleteAllDirectories();
 
     QCOMPARE(describeBoxes(answerer.seenBoxes()),

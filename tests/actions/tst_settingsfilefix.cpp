@@ -1,0 +1,168 @@
+#include "actions/settingsfilefix.h"
+#include "modalanswerer.h"
+#include "platform/knownfolders.h"
+#include "shownboxes.h"
+#include "temporaryroot.h"
+#include "testfiles.h"
+#include "unprivilegedrun.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+namespace {
+
+const QString title = QStringLiteral("Velto Studio Passwort Fehler");
+const QString confirmation = QStringLiteral(
+        "Hiermit werden fehlerhafte Dateien entfernt, die zu diesem Fehler führen. Bestätige bitte "
+        "mit OK um fortzufahren. Bei Fragen wende dich bitte an den Support.");
+const QString success
+        = QStringLiteral("Änderung erfolgreich abgeschlossen. Bitte starte Velto Studio neu!");
+const QString failure = QStringLiteral("Nicht alle Vorgänge konnten durchgeführt werden. Bitte "
+                                       "setze dich mit dem Support in Verbindung.");
+
+// The music application's folder below the stand-in's roaming maker folder.
+QString profiFolder()
+{
+    return QFileInfo(appDataLocations().first()).path()
+            + QStringLiteral("/Kormand/Velto-Studio Profi");
+}
+
+} // namespace
+
+class TestSettingsFileFix : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void filesFromLocations_data();
+    void filesFromLocations();
+    void refusalChangesNothing();
+    void deletesStaleFiles_data();
+    void deletesStaleFiles();
+    void undeletableSettingsFileFails();
+};
+
+void TestSettingsFileFix::filesFromLocations_data()
+{
+    QTest::addColumn<QStringList>("locations");
+    QTest::addColumn<QString>("executableDir");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString exeDir = QStringLiteral("C:/Program Files (x86)/Kormand/RepairTool");
+    const QString profi
+            = QStringLiteral("C:/Users/anna/AppData/Roaming/Kormand/Velto-Studio Profi");
+    const QStringList roamingFiles
+            = { profi + QStringLiteral("/velto.set"), profi + QStringLiteral("/velto.~se") };
+    QTest::newRow("as Windows reports them")
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/KormandRepairTool"),
+                            QStringLiteral("C:/ProgramData/KormandRepairTool"), exeDir,
+                            exeDir + QStringLiteral("/data") }
+            << exeDir << roamingFiles;
+    QTest::newRow("one trailing backslash dropped")
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/KormandRepairTool\\") }
+            << exeDir << roamingFiles;
+    QTest::newRow("only one trailing backslash dropped")
+            << QStringList{ QStringLiteral(
+                       "C:\\Users\\anna\\AppData\\Roaming\\KormandRepairTool\\\\") }
+            << exeDir
+            << QStringList{ QStringLiteral("C:\\Users\\anna\\AppData\\Roaming\\Kormand\\/"
+                                           "Velto-Studio Profi/velto.set"),
+                            QStringLiteral("C:\\Users\\anna\\AppData\\Roaming\\Kormand\\/"
+                                           "Velto-Studio Profi/velto.~se") };
+    QTest::newRow("other capitalisation is not selected")
+            << QStringList{ QStringLiteral("C:/Users/anna/appdata/Roaming/KormandRepairTool") }
+            << exeDir << QStringList();
+    QTest::newRow("started below AppData: own folder left out")
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/KormandRepairTool"),
+                            QStringLiteral("C:/Users/anna/AppData/Local/Temp/x"),
+                            QStringLiteral("C:/Users/anna/AppData/Local/Temp/x/data") }
+            << QStringLiteral("C:/Users/anna/AppData/Local/Temp/x") << roamingFiles;
+}
+
+void TestSettingsFileFix::filesFromLocations()
+{
+    QFETCH(QStringList, locations);
+    QFETCH(QString, executableDir);
+    QFETCH(QStringList, expected);
+
+    QCOMPARE(staleSettingsFiles(locations, executableDir), expected);
+}
+
+void TestSettingsFileFix::refusalChangesNothing()
+{
+    TemporaryRoot root;
+    ToolName toolName;
+    QVERIFY(makeEntry(profiFolder() + QStringLiteral("/velto.set")));
+    QVERIFY(makeEntry(profiFolder() + QStringLiteral("/velto.~se")));
+
+    ModalAnswerer answerer;
+    answerer.pressButton(QMessageBox::Cancel);
+    fixVeltoSetFile();
+
+    QCOMPARE(describeBoxes(answerer.seenBoxes()),
+             QStringList{ confirmationBox(title, confirmation) });
+    QCOMPARE(entriesBelow(profiFolder()),
+             QStringList({ QStringLiteral("velto.set"), QStringLiteral("velto.~se") }));
+}
+
+void TestSettingsFileFix::deletesStaleFiles_data()
+{
+    QTest::addColumn<QStringList>("present");
+
+    QTest::newRow("neither present") << QStringList();
+    QTest::newRow("both present") << QStringList{ QStringLiteral("velto.set"),
+                                                  QStringLiteral("velto.~se") };
+    QTest::newRow("only the companion") << QStringList{ QStringLiteral("velto.~se") };
+    QTest::newRow("only the settings file") << QStringList{ QStringLiteral("velto.set") };
+}
+
+void TestSettingsFileFix::deletesStaleFiles()
+{
+    QFETCH(QStringList, present);
+
+    TemporaryRoot root;
+    ToolName toolName;
+    for (const QString &file : present)
+        QVERIFY(makeEntry(profiFolder() + QLatin1Char('/') + file));
+    // Neighbours: other files of the folder, and files of the same names in ProgramData.
+    QVERIFY(makeEntry(profiFolder() + QStringLiteral("/velto.set.bak")));
+    QVERIFY(makeEntry(profiFolder() + QStringLiteral("/Playlists/velto.set")));
+    const QString programData
+            = root.filePath(QStringLiteral("ProgramData/Kormand/Velto-Studio Profi"));
+    QVERIFY(makeEntry(programData + QStringLiteral("/velto.set")));
+    QVERIFY(makeEntry(programData + QStringLiteral("/velto.~se")));
+
+    QCOMPARE(runConfirmed(fixVeltoSetFile),
+             QStringList({ confirmationBox(title, confirmation), successBox(title, success) }));
+    QCOMPARE(entriesBelow(profiFolder()),
+             QStringList({ QStringLiteral("Playlists"), QStringLiteral("Playlists/velto.set"),
+                           QStringLiteral("velto.set.bak") }));
+    QCOMPARE(entriesBelow(programData),
+             QStringList({ QStringLiteral("velto.set"), QStringLiteral("velto.~se") }));
+}
+
+void TestSettingsFileFix::undeletableSettingsFileFails()
+{
+    UnprivilegedRun run;
+    if (!run.unavailableReason().isEmpty())
+        QSKIP(qPrintable(run.unavailableReason()));
+    TemporaryRoot root;
+    ToolName toolName;
+    QVERIFY(makeEntry(profiFolder() + QStringLiteral("/velto.set")));
+    QVERIFY(makeEntry(profiFolder() + QStringLiteral("/velto.~se")));
+    // In a sticky folder nobody may delete its own companion file but not root's settings file.
+    QVERIFY(run.setMode(root.path(), QStringLiteral("755")));
+    QVERIFY(run.setMode(profiFolder(), QStringLiteral("1777")));
+    QVERIFY(run.giveToNobody(profiFolder() + QStringLiteral("/velto.~se")));
+
+    bool ran = false;
+    const QStringList boxes = run.runAction(QStringLiteral("fixVeltoSetFile"), &ran);
+
+    QVERIFY(ran);
+    QCOMPARE(boxes,
+             QStringList({ confirmationBox(title, confirmation), failureBox(title, failure) }));
+    QCOMPARE(entriesBelow(profiFolder()), QStringList{ QStringLiteral("velto.set") });
+}
+
+QTEST_MAIN(TestSettingsFileFix)
+#include "tst_settingsfilefix.moc"
