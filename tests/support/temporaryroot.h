@@ -7,6 +7,8 @@
 
 // A throw-away stand-in system: points REPAIRTOOL_ROOT at a fresh temporary folder for the
 // object's lifetime and restores the previous value afterwards.
+// On Windows nothing is stood in for: it ends the process unless the machine may be changed
+// (disposablemachine.h).
 class TemporaryRoot
 {
 public:
