@@ -1,5 +1,9 @@
 #include "app/mainwindow.h"
 
+#include "actions/directoryremoval.h"
+#include "actions/policyfixes.h"
+#include "actions/registrycleanup.h"
+#include "actions/settingsfilefix.h"
 #include "supportlog/registrydump.h"
 #include "supportlog/supportlogexport.h"
 #include "ui/mainwindowform.h"
@@ -22,6 +26,36 @@ MainWindow::~MainWindow()
 void MainWindow::on_actionBeenden_triggered()
 {
     close();
+}
+
+void MainWindow::on_btn_directories__delete_all_directories_clicked()
+{
+    deleteAllDirectories();
+}
+
+void MainWindow::on_btn_registry__delete_all_registry_data_clicked()
+{
+    deleteAllRegistryData();
+}
+
+void MainWindow::on_btn_registry__change_uac_config_clicked()
+{
+    changeUacConfig();
+}
+
+void MainWindow::on_btn_registry__fix_network_device_connection_clicked()
+{
+    fixNetworkDeviceConnection();
+}
+
+void MainWindow::on_btn_others__fix_runtime_error_216_clicked()
+{
+    fixRuntimeError216();
+}
+
+void MainWindow::on_btn_others__fix_velto_set_file_clicked()
+{
+    fixVeltoSetFile();
 }
 
 void MainWindow::on_btn_logfile__generate_log_file_clicked()
