@@ -45,8 +45,9 @@ void exportSupportLog(const QStringList &lines)
         return;
 
     QFileDialog dialog(nullptr, QString(), QString(), QString());
-    dialog.setOption(QFileDialog::ShowDirsOnly);
+    // Setting the file mode resets ShowDirsOnly, so the option comes second.
     dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
     if (dialog.exec() == 0)
         return;
     const QStringList selected = dialog.selectedFiles();

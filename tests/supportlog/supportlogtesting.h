@@ -1,0 +1,25 @@
+#ifndef SUPPORTLOGTESTING_H
+#define SUPPORTLOGTESTING_H
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class ModalAnswerer;
+
+// Queues the answer to the export's directory dialog: the directory is typed into the dialog
+// as a user would type it and the dialog is accepted; afterAccept runs before the export goes on.
+void chooseDirectory(ModalAnswerer &answerer, const QString &directory,
+                     const std::function<void()> &afterAccept = {});
+
+// The lines of the export's input as the support side's reader prints them after opening the
+// log file; a failed run of the reader gives its error output instead.
+struct OpenedLog
+{
+    bool ok = false;
+    QString text;
+};
+OpenedLog openWithReader(const QString &logFile);
+
+#endif // SUPPORTLOGTESTING_H
