@@ -123,39 +123,27 @@ private:
             return fail(QStringLiteral("value outside a key"));
         QString name;
         int pos = 0;
-        if (line.startsWith(QLatin1Char('@')))
-            pos = 1;
-        else if (!line.startsWith(QLatin1Char('"')))
+        while (line.at(pos).isSpace())
+            ++pos;
+        if (line.at(pos) == QLatin1Char('@'))
+            ++pos;
+        else if (line.at(pos) != QLatin1Char('"'))
             return fail(QStringLiteral("expected a value name"));
         else if (!parseQuoted(line, &pos, &name))
             return false;
         const QString rest = line.mid(pos);
         if (!rest.trimmed().startsWith(QLatin1Char('=')))
             return fail(QStringLiteral("expected \"=\" after the value name"));
-        QString data = rest.mid(rest.indexOf(QLatin1Char('=')) + 1);
-        // The Registry Editor writes line breaks inside a text as they are.
-        if (data.trimmed().startsWith(QLatin1Char('"'))) {
-            while (closingQuote(data.trimmed(), 0) < 0 && index + 1 < lines.size()) {
-                data += QLatin1String(carriageReturns.at(index) ? "\r\n" : "\n");
-                data += lines.at(++index);
-            }
-        }
-        data = data.trimmed();
-
+        const QString raw = rest.mid(rest.indexOf(QLatin1Char('=')) + 1);
+        const QString data = raw.trimmed();
         if (data == QLatin1String("-")) {
             current->removeValue(name);
             return true;
         }
         RegistryValue value;
         if (data.startsWith(QLatin1Char('"'))) {
-            QString text;
-            int end = 0;
-            if (!parseQuoted(data, &end, &text))
+            if (!parseText(raw, &value))
                 return false;
-            if (!data.mid(end).trimmed().isEmpty())
-                return fail(QStringLiteral("text after the closing quote"));
-            value.type = RegistryValue::String;
-            value.data = toUtf16Le(text + QChar(QChar::Null));
         } else if (data.startsWith(QLatin1String("dword:"))) {
             const QString digits = data.mid(6);
             if (!isHexNumber(digits, 8))
@@ -171,6 +159,30 @@ private:
             return fail(QStringLiteral("unknown value data \"%1\"").arg(data));
         }
         current->setValue(name, value);
+        return true;
+    }
+
+    // A quoted text. The Registry Editor writes line breaks inside it as they are, so it may go
+    // on over lines; errors name the line where it starts.
+    bool parseText(QString data, RegistryValue *value)
+    {
+        const int start = index;
+        while (closingQuote(data.trimmed(), 0) < 0 && index + 1 < lines.size()) {
+            data += QLatin1String(carriageReturns.at(index) ? "\r\n" : "\n");
+            data += lines.at(++index);
+        }
+        const int end = index;
+        index = start;
+        data = data.trimmed();
+        QString text;
+        int pos = 0;
+        if (!parseQuoted(data, &pos, &text))
+            return false;
+        if (!data.mid(pos).trimmed().isEmpty())
+            return fail(QStringLiteral("text after the closing quote"));
+        index = end;
+        value->type = RegistryValue::String;
+        value->data = toUtf16Le(text + QChar(QChar::Null));
         return true;
     }
 

@@ -267,7 +267,7 @@ void TestStandInRegistry::valueLinesReadAndRewrittenAsOnWindows_data()
     QTest::newRow("continued over lines") << "\"V\"=hex:41,00,\\\n  42,\\\n 00"
                                           << "AB"
                                           << "\"V\"=hex:41,00,42,00";
-    QTest::newRow("blanks around") << "\"V\" = dword:00000001 "
+    QTest::newRow("blanks around") << "  \"V\" = dword:00000001 "
                                    << "1"
                                    << "\"V\"=dword:00000001";
 }
@@ -392,6 +392,7 @@ void TestStandInRegistry::malformedHiveIsNeverWritten_data()
     QTest::newRow("unknown type") << start + "\"A\"=qword:1\r\n" << 4;
     QTest::newRow("no equals sign") << start + "\"A\" \"1\"\r\n" << 4;
     QTest::newRow("text after the value") << start + "\"A\"=\"1\" x\r\n" << 4;
+    QTest::newRow("text never closed") << start + "\"A\"=\"1\r\n\"B\"=\"2\r\n" << 4;
     QTest::newRow("broken UTF-8") << start + "\"A\"=\"\xc3\x28\"\r\n" << 4;
     QTest::newRow("odd UTF-16") << encoded(QString::fromLatin1(start), Encoding::Utf16Le) + "x"
                                 << 4;
