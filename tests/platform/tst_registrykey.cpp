@@ -32,6 +32,7 @@ private slots:
     void removeAllEmptiesTheKeyAndKeepsIt_data();
     void removeAllEmptiesTheKeyAndKeepsIt();
     void keysOpenAtOnceKeepEachOthersChanges();
+    void removedTreeIsGone();
 
 private:
     TemporaryRoot *root = nullptr;
@@ -233,6 +234,18 @@ void TestRegistryKey::keysOpenAtOnceKeepEachOthersChanges()
     }
     const RegistryKey key(kormand);
     QCOMPARE(key.allKeys(), QStringList({ "First", "Player/Second" }));
+}
+
+void TestRegistryKey::removedTreeIsGone()
+{
+    seedRegistryValue(kormand, "Player/Decks/Count", 4);
+    seedRegistryValue(other, "Kept", 1);
+
+    removeRegistryTree(kormand + "\\Player");
+    removeRegistryTree(kormand + "\\Absent");
+
+    QCOMPARE(RegistryKey(kormand).childGroups(), QStringList());
+    QCOMPARE(RegistryKey(other).allKeys(), QStringList{ "Kept" });
 }
 
 QTEST_GUILESS_MAIN(TestRegistryKey)

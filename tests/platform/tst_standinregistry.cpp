@@ -31,7 +31,7 @@ const QString sample = QStringLiteral(
         "  00,5c,00,62,00,2e,00,6d,00,70,00,33,00,00,00,00,00\n"
         "\"Window\"=hex:01,02,03,04\n"
         "\"Bytes\"=hex(b):00,e4,0b,54,02,00,00,00\n"
-        "\"Größe\"=\"Maß\"\n"
+        "\"Größe\"=\"Maß \U0001F3B5\"\n"
         "\n"
         "[HKEY_CURRENT_USER\\Software\\Kormand\\Velto Studio\\Empty]\n"
         "\n"
@@ -365,7 +365,7 @@ void TestStandInRegistry::sampleExportReadsAsWindowsWould()
     QCOMPARE(key.text("Velto Studio/LastLibrary"), QString("%USERPROFILE%\\Musik"));
     QCOMPARE(key.text("Velto Studio/Recent"), QString());
     QCOMPARE(key.text("Velto Studio/Window"), QString::fromUtf16(u"\u0201\u0403"));
-    QCOMPARE(key.text("Velto Studio/Größe"), QString("Maß"));
+    QCOMPARE(key.text("Velto Studio/Größe"), QString("Maß \U0001F3B5"));
     QCOMPARE(RegistryKey(kormand + "\\Velto Studio").childGroups(),
              QStringList({ "Decks", "Empty" }));
     QCOMPARE(RegistryKey("HKEY_CURRENT_USER").childGroups(), QStringList{ "Software" });
