@@ -56,7 +56,6 @@ void StandInHiveFile::load()
     for (const CachedFile &cached : qAsConst(cache())) {
         if (cached.path == path && cached.bytes == bytes) {
             contents = cached.contents;
-            warn();
             return;
         }
     }
@@ -129,8 +128,8 @@ void StandInHiveFile::warn() const
 bool StandInHiveFile::save()
 {
     if (!isReadable()) {
-        qWarning("%s: not written, the file could not be read",
-                 qUtf8Printable(QDir::toNativeSeparators(path)));
+        qWarning("%s:%d: not written, the file cannot be read",
+                 qUtf8Printable(QDir::toNativeSeparators(path)), contents.errorLine);
         return false;
     }
     const QString text = formatRegFile(*contents.tree, contents.lineEnd);
@@ -146,10 +145,12 @@ bool StandInHiveFile::save()
         bytes = text.toUtf8();
         break;
     }
+    // Unbuffered, a short write (full disk, size limit) shows in the count; buffered, the
+    // toolkit would commit the truncated file as a success.
     QSaveFile file(path);
     const bool written = QDir().mkpath(QFileInfo(path).absolutePath())
-            && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
-            && file.commit();
+            && file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+            && file.write(bytes) == bytes.size() && file.commit();
     if (!written) {
         qWarning("%s: not written: %s", qUtf8Printable(QDir::toNativeSeparators(path)),
                  qUtf8Printable(file.errorString()));

@@ -10,8 +10,8 @@
 
 // One hive of the stand-in registry: <standInRoot()>/registry/<hive>.reg in the Registry
 // Editor's export format, UTF-16LE with byte-order mark or UTF-8. A missing file is an empty
-// hive. A file that cannot be read is reported on stderr with its line at every load, reads as
-// empty and is never written.
+// hive. A file that cannot be read reads as empty and is never written; stderr names its line
+// when it is read and at every refused write.
 class StandInHiveFile
 {
 public:

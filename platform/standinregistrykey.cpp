@@ -1,25 +1,11 @@
 #include "standinregistrykey.h"
 
 #include "registrypath.h"
+#include "standinhivefile.h"
 
 #include <algorithm>
 
 namespace {
-
-QString hiveOf(const QString &path)
-{
-    QString hive;
-    QStringList subkeys;
-    return splitRegistryPath(path, &hive, &subkeys) ? hive : QString();
-}
-
-QStringList keyPathOf(const QString &path)
-{
-    QString hive;
-    QStringList subkeys;
-    splitRegistryPath(path, &hive, &subkeys);
-    return subkeys;
-}
 
 // The native format lists names as a sorted set.
 QStringList sortedSet(QStringList names)
@@ -43,95 +29,81 @@ void collectKeys(const RegistryNode &node, const QString &prefix, QStringList *k
 } // namespace
 
 StandInRegistryKey::StandInRegistryKey(const QString &path)
-    : hive(hiveOf(path))
-    , keyPath(keyPathOf(path))
 {
-    if (!hive.isEmpty())
-        snapshot.reset(new StandInHiveFile(hive));
+    if (!splitRegistryPath(path, &hive, &keyPath))
+        hive.clear();
 }
 
-StandInRegistryKey::~StandInRegistryKey()
+const RegistryNode *StandInRegistryKey::key(const StandInHiveFile &file) const
 {
-    if (pending.isEmpty())
-        return;
-    StandInHiveFile file(hive);
-    bool changed = false;
-    for (const Change &change : qAsConst(pending))
-        changed = apply(file.root(), change) || changed;
-    if (changed || !file.isReadable())
-        file.save();
-}
-
-bool StandInRegistryKey::apply(RegistryNode &root, const Change &change) const
-{
-    if (change.removeAll) {
-        RegistryNode *node = root.find(keyPath);
-        if (!node || (node->values.isEmpty() && node->children.empty()))
-            return false;
-        node->values.clear();
-        node->children.clear();
-        return true;
-    }
-    return root.make(keyPath + change.subkeys)->setValue(change.valueName, change.value);
-}
-
-const RegistryNode *StandInRegistryKey::key() const
-{
-    if (!snapshot || !snapshot->isReadable())
-        return nullptr;
-    // Reading through the const hive keeps sharing its tree instead of copying it.
-    const StandInHiveFile &file = *snapshot;
-    return file.root().find(keyPath);
+    return file.isReadable() ? file.root().find(keyPath) : nullptr;
 }
 
 void StandInRegistryKey::setInteger(const QString &name, int value)
 {
-    if (!snapshot || name.isEmpty())
+    if (hive.isEmpty() || name.isEmpty())
         return;
-    Change change;
-    splitSettingsKey(name, &change.subkeys, &change.valueName);
-    change.value = registryValueFromVariant(value);
-    pending.append(change);
-    if (snapshot->isReadable())
-        apply(snapshot->root(), change);
+    QStringList subkeys;
+    QString valueName;
+    splitSettingsKey(name, &subkeys, &valueName);
+    StandInHiveFile file(hive);
+    if (!file.isReadable()
+        || file.root()
+                   .make(keyPath + subkeys)
+                   ->setValue(valueName, registryValueFromVariant(value)))
+        file.save();
 }
 
 QString StandInRegistryKey::text(const QString &name) const
 {
-    const RegistryNode *node = key();
-    if (!node || name.isEmpty())
+    if (hive.isEmpty() || name.isEmpty())
         return QString();
+    const StandInHiveFile file(hive);
+    const RegistryNode *node = key(file);
     QStringList subkeys;
     QString valueName;
     splitSettingsKey(name, &subkeys, &valueName);
-    node = node->find(subkeys);
+    node = node ? node->find(subkeys) : nullptr;
     const RegistryValue *value = node ? node->value(valueName) : nullptr;
     return value ? registryValueToVariant(*value).toString() : QString();
 }
 
 void StandInRegistryKey::removeAll()
 {
-    if (!snapshot)
+    if (hive.isEmpty())
         return;
-    Change change;
-    change.removeAll = true;
-    pending.append(change);
-    if (snapshot->isReadable())
-        apply(snapshot->root(), change);
+    StandInHiveFile file(hive);
+    if (!file.isReadable()) {
+        file.save();
+        return;
+    }
+    const RegistryNode *existing = key(file);
+    if (!existing || (existing->values.isEmpty() && existing->children.empty()))
+        return;
+    RegistryNode *node = file.root().find(keyPath);
+    node->values.clear();
+    node->children.clear();
+    file.save();
 }
 
 QStringList StandInRegistryKey::allKeys() const
 {
+    if (hive.isEmpty())
+        return QStringList();
+    const StandInHiveFile file(hive);
     QStringList keys;
-    if (const RegistryNode *node = key())
+    if (const RegistryNode *node = key(file))
         collectKeys(*node, QString(), &keys);
     return sortedSet(keys);
 }
 
 QStringList StandInRegistryKey::childGroups() const
 {
+    if (hive.isEmpty())
+        return QStringList();
+    const StandInHiveFile file(hive);
     QStringList groups;
-    if (const RegistryNode *node = key()) {
+    if (const RegistryNode *node = key(file)) {
         for (const RegistryNode &child : node->children)
             groups.append(settingsName(child.name));
     }

@@ -1,23 +1,19 @@
 #ifndef STANDINREGISTRYKEY_H
 #define STANDINREGISTRYKEY_H
 
-#include "registryvalue.h"
-#include "standinhivefile.h"
-
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
-#include <memory>
+struct RegistryNode;
+class StandInHiveFile;
 
 // The registry operations of RegistryKey on the stand-in hive files, behaving as the native
-// settings format does on Windows. Reads see the hive as it was at opening plus this object's own
-// changes; the changes are applied afresh to the file when the object is destroyed.
+// settings format does on Windows: every operation reads the hive file as it is now, and every
+// change is written to it at once, so other keys see it as they would in the registry.
 class StandInRegistryKey
 {
 public:
     explicit StandInRegistryKey(const QString &path);
-    ~StandInRegistryKey();
 
     void setInteger(const QString &name, int value);
     QString text(const QString &name) const;
@@ -26,24 +22,11 @@ public:
     QStringList childGroups() const;
 
 private:
-    Q_DISABLE_COPY(StandInRegistryKey)
+    const RegistryNode *key(const StandInHiveFile &file) const;
 
-    struct Change
-    {
-        bool removeAll = false;
-        QStringList subkeys;
-        QString valueName;
-        RegistryValue value;
-    };
-
-    bool apply(RegistryNode &hive, const Change &change) const;
-    const RegistryNode *key() const;
-
+    // Empty for a path outside the known hives, which reads as empty and takes no writes.
     QString hive;
     QStringList keyPath;
-    // Null for a path outside the known hives, which reads as empty and takes no writes.
-    std::unique_ptr<StandInHiveFile> snapshot;
-    QVector<Change> pending;
 };
 
 #endif // STANDINREGISTRYKEY_H
