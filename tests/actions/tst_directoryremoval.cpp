@@ -1,6 +1,5 @@
 #include "actions/directoryremoval.h"
 #include "actions/makerfolders.h"
-#include "actions/treeremoval.h"
 #include "modalanswerer.h"
 #include "platform/knownfolders.h"
 #include "shownboxes.h"
@@ -50,8 +49,6 @@ private slots:
     void removesMakerFolders();
     void linkIsRemovedAsItself_data();
     void linkIsRemovedAsItself();
-    void keptFolderStays_data();
-    void keptFolderStays();
     void folderThatCannotBeEmptiedFails();
 };
 
@@ -237,38 +234,6 @@ void TestDirectoryRemoval::linkIsRemovedAsItself()
     QCOMPARE(entriesBelow(outside),
              QStringList({ QStringLiteral("keep.txt"), QStringLiteral("sub"),
                            QStringLiteral("sub/deep.txt") }));
-}
-
-void TestDirectoryRemoval::keptFolderStays_data()
-{
-    QTest::addColumn<QString>("keep");
-    QTest::addColumn<QStringList>("left");
-
-    const QStringList wholeTool
-            = { QStringLiteral("Tool"), QStringLiteral("Tool/KormandRepairTool.exe"),
-                QStringLiteral("Tool/data"), QStringLiteral("Tool/data/x.dll") };
-    QTest::newRow("as given") << QStringLiteral("Tool") << wholeTool;
-    QTest::newRow("spelled another way") << QStringLiteral("Backups/../Tool/.") << wholeTool;
-    QTest::newRow("deeper down") << QStringLiteral("Tool/data")
-                                 << QStringList{ QStringLiteral("Tool"),
-                                                 QStringLiteral("Tool/data"),
-                                                 QStringLiteral("Tool/data/x.dll") };
-}
-
-void TestDirectoryRemoval::keptFolderStays()
-{
-    QFETCH(QString, keep);
-    QFETCH(QStringList, left);
-
-    TemporaryRoot root;
-    const QString maker = root.filePath(QStringLiteral("Kormand"));
-    for (const char *entry :
-         { "Tool/KormandRepairTool.exe", "Tool/data/x.dll", "Backups/a.vsb", "top.txt" })
-        QVERIFY(makeEntry(maker + QLatin1Char('/') + QLatin1String(entry)));
-
-    removeTree(maker, maker + QLatin1Char('/') + keep);
-
-    QCOMPARE(entriesBelow(maker), left);
 }
 
 void TestDirectoryRemoval::folderThatCannotBeEmptiedFails()
