@@ -1,12 +1,33 @@
 #include "supportlogtesting.h"
 
 #include "modalanswerer.h"
+#include "registryseed.h"
 
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSignalBlocker>
+
+namespace {
+
+void removeMakerTrees()
+{
+    removeRegistryTree(QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand"));
+    removeRegistryTree(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand"));
+}
+
+} // namespace
+
+EmptyMakerTrees::EmptyMakerTrees()
+{
+    removeMakerTrees();
+}
+
+EmptyMakerTrees::~EmptyMakerTrees()
+{
+    removeMakerTrees();
+}
 
 void chooseDirectory(ModalAnswerer &answerer, const QString &directory,
                      const std::function<void()> &afterAccept)

@@ -8,6 +8,18 @@
 
 class ModalAnswerer;
 
+// The maker's two registry trees, removed when made and when destroyed: on Windows the registry
+// outlives a suite. Make it only once a TemporaryRoot points the stand-in elsewhere.
+class EmptyMakerTrees
+{
+public:
+    EmptyMakerTrees();
+    ~EmptyMakerTrees();
+
+private:
+    Q_DISABLE_COPY(EmptyMakerTrees)
+};
+
 // Queues the answer to the export's directory dialog: the directory is typed into the dialog
 // as a user would type it and the dialog is accepted; afterAccept runs before the export goes on.
 void chooseDirectory(ModalAnswerer &answerer, const QString &directory,

@@ -1,5 +1,6 @@
 #include "registryseed.h"
 #include "supportlog/registrydump.h"
+#include "supportlogtesting.h"
 #include "temporaryroot.h"
 
 #include <QTest>
@@ -208,6 +209,7 @@ void TestRegistryDump::dump()
 
     TemporaryRoot root;
     QVERIFY(root.isValid());
+    const EmptyMakerTrees emptyTrees;
     for (const Seed &seed : seeds) {
         if (seed.name.isEmpty())
             seedRegistryKey(seed.key);

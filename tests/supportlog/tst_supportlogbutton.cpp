@@ -21,6 +21,7 @@ void TestSupportLogButton::buttonWritesTheDumpedRegistry()
 {
     TemporaryRoot root;
     QVERIFY(root.isValid());
+    const EmptyMakerTrees emptyTrees;
     const QString user = QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand");
     const QString machine = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand");
     seedRegistryValue(user + QStringLiteral("\\Velto Studio\\Player"), QStringLiteral("Volume"),
