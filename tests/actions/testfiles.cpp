@@ -1,5 +1,7 @@
 #include "testfiles.h"
 
+#include "platform/knownfolders.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -15,6 +17,16 @@ ToolName::ToolName()
 ToolName::~ToolName()
 {
     QCoreApplication::setApplicationName(previous);
+}
+
+QString roamingFolder()
+{
+    return QFileInfo(appDataLocations().at(0)).path();
+}
+
+QString programDataFolder()
+{
+    return QFileInfo(appDataLocations().at(1)).path();
 }
 
 bool makeEntry(const QString &path)

@@ -20,6 +20,11 @@ private:
     QString previous;
 };
 
+// Where the tool's own application-data folders lie: the user's roaming application data and
+// ProgramData, below the stand-in root or, on Windows, the machine's own.
+QString roamingFolder();
+QString programDataFolder();
+
 // Creates a small file with its folders; a path ending in "/" makes just the folder.
 bool makeEntry(const QString &path);
 // Writes content to path, making its folders.

@@ -1,7 +1,6 @@
 #include "actions/directoryremoval.h"
 #include "actions/makerfolders.h"
 #include "modalanswerer.h"
-#include "platform/knownfolders.h"
 #include "shownboxes.h"
 #include "temporaryroot.h"
 #include "testfiles.h"
@@ -21,12 +20,6 @@ const QString success = QStringLiteral(
         "Studio, falls noch nicht geschehen, und installiere Velto Studio neu.");
 const QString failure = QStringLiteral("Nicht Alle Standardverzeichnisse konnten gelöscht werden. "
                                        "Bitte setze dich mit dem Support in Verbindung.");
-
-// The stand-in's roaming application data, where the tool's own folder lies.
-QString roaming()
-{
-    return QFileInfo(appDataLocations().first()).path();
-}
 
 bool exists(const QString &path)
 {
@@ -137,8 +130,8 @@ void TestDirectoryRemoval::refusalChangesNothing()
 
     TemporaryRoot root;
     ToolName toolName;
-    const QString roamingFile = roaming() + QStringLiteral("/Kormand/Backups/b.vsb");
-    const QString programDataFile = root.filePath(QStringLiteral("ProgramData/Kormand/c.db"));
+    const QString roamingFile = roamingFolder() + QStringLiteral("/Kormand/Backups/b.vsb");
+    const QString programDataFile = programDataFolder() + QStringLiteral("/Kormand/c.db");
     QVERIFY(makeEntry(roamingFile));
     QVERIFY(makeEntry(programDataFile));
 
@@ -173,18 +166,18 @@ void TestDirectoryRemoval::removesMakerFolders()
 
     TemporaryRoot root;
     ToolName toolName;
-    const QString roamingMaker = roaming() + QStringLiteral("/Kormand");
-    const QString programDataMaker = root.filePath(QStringLiteral("ProgramData/Kormand"));
+    const QString roamingMaker = roamingFolder() + QStringLiteral("/Kormand");
+    const QString programDataMaker = programDataFolder() + QStringLiteral("/Kormand");
     for (const QString &entry : roamingEntries)
         QVERIFY(makeEntry(roamingMaker + QLatin1Char('/') + entry));
     for (const QString &entry : programDataEntries)
         QVERIFY(makeEntry(programDataMaker + QLatin1Char('/') + entry));
     // Neighbours, the tool's own folders among them, are not the maker's.
     const QStringList neighbours
-            = { roaming() + QStringLiteral("/KormandRepairTool/own.ini"),
-                roaming() + QStringLiteral("/Kormand2/x.txt"),
-                root.filePath(QStringLiteral("ProgramData/KormandRepairTool/own.ini")),
-                root.filePath(QStringLiteral("ProgramData/Other/y.txt")) };
+            = { roamingFolder() + QStringLiteral("/KormandRepairTool/own.ini"),
+                roamingFolder() + QStringLiteral("/Kormand2/x.txt"),
+                programDataFolder() + QStringLiteral("/KormandRepairTool/own.ini"),
+                programDataFolder() + QStringLiteral("/Other/y.txt") };
     for (const QString &neighbour : neighbours)
         QVERIFY(makeEntry(neighbour));
 
@@ -222,15 +215,15 @@ void TestDirectoryRemoval::linkIsRemovedAsItself()
     const QString outside = root.filePath(QStringLiteral("Outside"));
     QVERIFY(makeEntry(outside + QStringLiteral("/keep.txt")));
     QVERIFY(makeEntry(outside + QStringLiteral("/sub/deep.txt")));
-    const QString linkPath = roaming() + QLatin1Char('/') + link;
+    const QString linkPath = roamingFolder() + QLatin1Char('/') + link;
     QVERIFY(makeEntry(QFileInfo(linkPath).path() + QLatin1Char('/')));
     QVERIFY(QFile::link(root.filePath(target), linkPath));
     if (link != QLatin1String("Kormand"))
-        QVERIFY(makeEntry(roaming() + QStringLiteral("/Kormand/plain.txt")));
+        QVERIFY(makeEntry(roamingFolder() + QStringLiteral("/Kormand/plain.txt")));
 
     QCOMPARE(runConfirmed(deleteAllDirectories),
              QStringList({ confirmationBox(title, confirmation), successBox(title, success) }));
-    QVERIFY(!exists(roaming() + QStringLiteral("/Kormand")));
+    QVERIFY(!exists(roamingFolder() + QStringLiteral("/Kormand")));
     QCOMPARE(entriesBelow(outside),
              QStringList({ QStringLiteral("keep.txt"), QStringLiteral("sub"),
                            QStringLiteral("sub/deep.txt") }));
@@ -244,8 +237,8 @@ void TestDirectoryRemoval::folderThatCannotBeEmptiedFails()
 
     TemporaryRoot root;
     ToolName toolName;
-    const QString roamingMaker = roaming() + QStringLiteral("/Kormand");
-    const QString programDataMaker = root.filePath(QStringLiteral("ProgramData/Kormand"));
+    const QString roamingMaker = roamingFolder() + QStringLiteral("/Kormand");
+    const QString programDataMaker = programDataFolder() + QStringLiteral("/Kormand");
     for (const char *entry : { "settings.xml", "Backups/2024/a.vsb", "Covers/" })
         QVERIFY(makeEntry(roamingMaker + QLatin1Char('/') + QLatin1String(entry)));
     QVERIFY(makeEntry(programDataMaker + QStringLiteral("/Playlists/p.m3u")));

@@ -1,6 +1,5 @@
 #include "actions/registrycleanup.h"
 #include "modalanswerer.h"
-#include "platform/knownfolders.h"
 #include "platform/registrykey.h"
 #include "registryseed.h"
 #include "shownboxes.h"
@@ -210,7 +209,7 @@ void TestRegistryCleanup::combinedFixRunsBothActions()
     ToolName toolName;
     seedTree(userTree);
     seedTree(machineTree);
-    const QString folder = root.filePath(QStringLiteral("ProgramData/Kormand/Playlists/p.m3u"));
+    const QString folder = programDataFolder() + QStringLiteral("/Kormand/Playlists/p.m3u");
     QVERIFY(makeEntry(folder));
 
     ModalAnswerer answerer;
@@ -236,7 +235,7 @@ void TestRegistryCleanup::combinedFixGoesOnAfterFailure()
     TemporaryRoot root;
     seedTree(machineTree);
     QVERIFY(run.setMode(root.path(), QStringLiteral("755")));
-    const QString folder = root.filePath(QStringLiteral("ProgramData/Kormand"));
+    const QString folder = programDataFolder() + QStringLiteral("/Kormand");
     QVERIFY(makeEntry(folder + QStringLiteral("/Covers/c.jpg")));
     QVERIFY(run.giveToNobody(root.filePath(QStringLiteral("ProgramData"))));
 

@@ -1,6 +1,5 @@
 #include "actions/settingsfilefix.h"
 #include "modalanswerer.h"
-#include "platform/knownfolders.h"
 #include "shownboxes.h"
 #include "temporaryroot.h"
 #include "testfiles.h"
@@ -20,11 +19,10 @@ const QString success
 const QString failure = QStringLiteral("Nicht alle Vorgänge konnten durchgeführt werden. Bitte "
                                        "setze dich mit dem Support in Verbindung.");
 
-// The music application's folder below the stand-in's roaming maker folder.
+// The music application's folder below the roaming maker folder.
 QString profiFolder()
 {
-    return QFileInfo(appDataLocations().first()).path()
-            + QStringLiteral("/Kormand/Velto-Studio Profi");
+    return roamingFolder() + QStringLiteral("/Kormand/Velto-Studio Profi");
 }
 
 } // namespace
@@ -127,8 +125,7 @@ void TestSettingsFileFix::deletesStaleFiles()
     // Neighbours: other files of the folder, and files of the same names in ProgramData.
     QVERIFY(makeEntry(profiFolder() + QStringLiteral("/velto.set.bak")));
     QVERIFY(makeEntry(profiFolder() + QStringLiteral("/Playlists/velto.set")));
-    const QString programData
-            = root.filePath(QStringLiteral("ProgramData/Kormand/Velto-Studio Profi"));
+    const QString programData = programDataFolder() + QStringLiteral("/Kormand/Velto-Studio Profi");
     QVERIFY(makeEntry(programData + QStringLiteral("/velto.set")));
     QVERIFY(makeEntry(programData + QStringLiteral("/velto.~se")));
 
