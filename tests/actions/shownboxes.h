@@ -11,6 +11,15 @@ QString confirmationBox(const QString &title, const QString &text);
 QString successBox(const QString &title, const QString &text);
 QString failureBox(const QString &title, const QString &text);
 
+// The boxes of one action, named by its entry point, as the user must see them.
+struct ActionBoxes
+{
+    QString confirmation;
+    QString success;
+    QString failure;
+};
+ActionBoxes boxesOf(const QString &action);
+
 // Queues a refusal of the next box: "Cancel", "Escape" or closing it ("close").
 void queueRefusal(ModalAnswerer &answerer, const QString &how);
 

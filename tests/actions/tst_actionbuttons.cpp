@@ -22,50 +22,22 @@ void TestActionButtons::buttonAsksForConfirmation_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("boxes");
 
-    const QString folders = confirmationBox(
-            QStringLiteral("Velto Studio Standardverzeichnisse löschen"),
-            QStringLiteral("Hiermit werden die Velto Studio Standardverzeichnisse gelöscht. "
-                           "Bestätige bitte mit OK um diese zu löschen."));
-    const QString registry = confirmationBox(
-            QStringLiteral("Velto Studio Registrierung säubern"),
-            QStringLiteral("Hiermit wird Windowsregistrierung von ALLEN Kormand Einträgen "
-                           "gesäubert. Bestätige bitte mit OK um diese zu entfernen. Bei Fragen "
-                           "wende dich bitte an den Support."));
-    const QString policyTitle = QStringLiteral("Velto Studio Benutzerkontensteuerung Fix");
-
+    const auto asked
+            = [](const char *action) { return boxesOf(QString::fromLatin1(action)).confirmation; };
     QTest::newRow("directories") << QStringLiteral("btn_directories__delete_all_directories")
-                                 << QStringList{ folders };
+                                 << QStringList{ asked("deleteAllDirectories") };
     QTest::newRow("registry") << QStringLiteral("btn_registry__delete_all_registry_data")
-                              << QStringList{ registry };
-    QTest::newRow("UAC")
-            << QStringLiteral("btn_registry__change_uac_config")
-            << QStringList{ confirmationBox(
-                       policyTitle,
-                       QStringLiteral("Hiermit wird die Windows-Benutzerkontensteuerung (UAC) für "
-                                      "den ganzen Rechner abgeschaltet (EnableLUA = 0). Das gilt "
-                                      "für alle Programme und alle Benutzer dieses Rechners. "
-                                      "Bestätige bitte mit OK um die Änderung vorzunehmen. Bei "
-                                      "Fragen wende dich bitte an den Support.")) };
-    QTest::newRow("network drives")
-            << QStringLiteral("btn_registry__fix_network_device_connection")
-            << QStringList{ confirmationBox(
-                       policyTitle,
-                       QStringLiteral("Hiermit wird die Windows-Einstellung für verknüpfte "
-                                      "Verbindungen für den ganzen Rechner eingeschaltet "
-                                      "(EnableLinkedConnections = 1), damit deine Netzlaufwerke "
-                                      "auch in Programmen mit Administratorrechten sichtbar sind. "
-                                      "Bestätige bitte mit OK um die Änderung vorzunehmen. Bei "
-                                      "Fragen wende dich bitte an den Support.")) };
+                              << QStringList{ asked("deleteAllRegistryData") };
+    QTest::newRow("UAC") << QStringLiteral("btn_registry__change_uac_config")
+                         << QStringList{ asked("changeUacConfig") };
+    QTest::newRow("network drives") << QStringLiteral("btn_registry__fix_network_device_connection")
+                                    << QStringList{ asked("fixNetworkDeviceConnection") };
     // Refusing the first still brings the second.
-    QTest::newRow("runtime error 216") << QStringLiteral("btn_others__fix_runtime_error_216")
-                                       << QStringList{ registry, folders };
-    QTest::newRow("settings file")
-            << QStringLiteral("btn_others__fix_velto_set_file")
-            << QStringList{ confirmationBox(
-                       QStringLiteral("Velto Studio Passwort Fehler"),
-                       QStringLiteral("Hiermit werden fehlerhafte Dateien entfernt, die zu diesem "
-                                      "Fehler führen. Bestätige bitte mit OK um fortzufahren. Bei "
-                                      "Fragen wende dich bitte an den Support.")) };
+    QTest::newRow("runtime error 216")
+            << QStringLiteral("btn_others__fix_runtime_error_216")
+            << QStringList{ asked("deleteAllRegistryData"), asked("deleteAllDirectories") };
+    QTest::newRow("settings file") << QStringLiteral("btn_others__fix_velto_set_file")
+                                   << QStringList{ asked("fixVeltoSetFile") };
 }
 
 void TestActionButtons::buttonAsksForConfirmation()

@@ -11,15 +11,7 @@
 
 namespace {
 
-const QString title = QStringLiteral("Velto Studio Standardverzeichnisse löschen");
-const QString confirmation = QStringLiteral(
-        "Hiermit werden die Velto Studio Standardverzeichnisse gelöscht. Bestätige "
-        "bitte mit OK um diese zu löschen.");
-const QString success = QStringLiteral(
-        "Alle Standardverzeichnisse wurden erfolgreich gelöscht. Bitte Deinstalliere jetzt Velto "
-        "Studio, falls noch nicht geschehen, und installiere Velto Studio neu.");
-const QString failure = QStringLiteral("Nicht Alle Standardverzeichnisse konnten gelöscht werden. "
-                                       "Bitte setze dich mit dem Support in Verbindung.");
+const ActionBoxes folderBoxes = boxesOf(QStringLiteral("deleteAllDirectories"));
 
 bool exists(const QString &path)
 {
@@ -139,8 +131,7 @@ void TestDirectoryRemoval::refusalChangesNothing()
     queueRefusal(answerer, answer);
     deleteAllDirectories();
 
-    QCOMPARE(describeBoxes(answerer.seenBoxes()),
-             QStringList{ confirmationBox(title, confirmation) });
+    QCOMPARE(describeBoxes(answerer.seenBoxes()), QStringList{ folderBoxes.confirmation });
     QVERIFY(exists(roamingFile));
     QVERIFY(exists(programDataFile));
 }
@@ -182,7 +173,7 @@ void TestDirectoryRemoval::removesMakerFolders()
         QVERIFY(makeEntry(neighbour));
 
     QCOMPARE(runConfirmed(deleteAllDirectories),
-             QStringList({ confirmationBox(title, confirmation), successBox(title, success) }));
+             QStringList({ folderBoxes.confirmation, folderBoxes.success }));
     QVERIFY(!exists(roamingMaker));
     QVERIFY(!exists(programDataMaker));
     for (const QString &neighbour : neighbours)
@@ -222,7 +213,7 @@ void TestDirectoryRemoval::linkIsRemovedAsItself()
         QVERIFY(makeEntry(roamingFolder() + QStringLiteral("/Kormand/plain.txt")));
 
     QCOMPARE(runConfirmed(deleteAllDirectories),
-             QStringList({ confirmationBox(title, confirmation), successBox(title, success) }));
+             QStringList({ folderBoxes.confirmation, folderBoxes.success }));
     QVERIFY(!exists(roamingFolder() + QStringLiteral("/Kormand")));
     QCOMPARE(entriesBelow(outside),
              QStringList({ QStringLiteral("keep.txt"), QStringLiteral("sub"),
@@ -252,8 +243,7 @@ void TestDirectoryRemoval::folderThatCannotBeEmptiedFails()
     const QStringList boxes = run.runAction(QStringLiteral("deleteAllDirectories"), &ran);
 
     QVERIFY(ran);
-    QCOMPARE(boxes,
-             QStringList({ confirmationBox(title, confirmation), failureBox(title, failure) }));
+    QCOMPARE(boxes, QStringList({ folderBoxes.confirmation, folderBoxes.failure }));
     QCOMPARE(entriesBelow(roamingMaker),
              QStringList({ QStringLiteral("Locked"), QStringLiteral("Locked/in-use.db") }));
     QVERIFY(!exists(programDataMaker));

@@ -13,26 +13,6 @@ namespace {
 
 const QString policyKey = QStringLiteral(
         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System");
-const QString title = QStringLiteral("Velto Studio Benutzerkontensteuerung Fix");
-const QString success
-        = QStringLiteral("Änderung erfolgreich abgeschlossen. Bitte starte deinen Rechner neu!");
-const QString failure = QStringLiteral("Nicht alle Einträge konnten geändert werden. Bitte setze "
-                                       "dich mit dem Support in Verbindung.");
-
-QString confirmationOf(const QString &fix)
-{
-    if (fix == QLatin1String("changeUacConfig"))
-        return QStringLiteral("Hiermit wird die Windows-Benutzerkontensteuerung (UAC) für den "
-                              "ganzen Rechner abgeschaltet (EnableLUA = 0). Das gilt für alle "
-                              "Programme und alle Benutzer dieses Rechners. Bestätige bitte mit OK "
-                              "um die Änderung vorzunehmen. Bei Fragen wende dich bitte an den "
-                              "Support.");
-    return QStringLiteral("Hiermit wird die Windows-Einstellung für verknüpfte Verbindungen für "
-                          "den ganzen Rechner eingeschaltet (EnableLinkedConnections = 1), damit "
-                          "deine Netzlaufwerke auch in Programmen mit Administratorrechten "
-                          "sichtbar sind. Bestätige bitte mit OK um die Änderung vorzunehmen. Bei "
-                          "Fragen wende dich bitte an den Support.");
-}
 
 QString valueNameOf(const QString &fix)
 {
@@ -97,8 +77,7 @@ void TestPolicyFixes::refusalLeavesKeyUntouched()
     queueRefusal(answerer, answer);
     actionNamed(fix)();
 
-    QCOMPARE(describeBoxes(answerer.seenBoxes()),
-             QStringList{ confirmationBox(title, confirmationOf(fix)) });
+    QCOMPARE(describeBoxes(answerer.seenBoxes()), QStringList{ boxesOf(fix).confirmation });
     QCOMPARE(readFile(hive), before);
 }
 
@@ -139,8 +118,7 @@ void TestPolicyFixes::writesTheValue()
         seedRegistryValue(policyKey, valueNameOf(fix), before);
 
     QCOMPARE(runConfirmed(actionNamed(fix)),
-             QStringList(
-                     { confirmationBox(title, confirmationOf(fix)), successBox(title, success) }));
+             QStringList({ boxesOf(fix).confirmation, boxesOf(fix).success }));
     const QString expected
             = fix == QLatin1String("changeUacConfig") ? QStringLiteral("0") : QStringLiteral("1");
     QCOMPARE(RegistryKey(policyKey).text(valueNameOf(fix)), expected);
@@ -201,8 +179,8 @@ void TestPolicyFixes::differingReadBackFails()
 
     QVERIFY(ran);
     QCOMPARE(boxes,
-             QStringList({ confirmationBox(title, confirmationOf(fix)),
-                           succeeds ? successBox(title, success) : failureBox(title, failure) }));
+             QStringList({ boxesOf(fix).confirmation,
+                           succeeds ? boxesOf(fix).success : boxesOf(fix).failure }));
     QCOMPARE(readFile(hive), before);
 }
 
@@ -226,8 +204,7 @@ void TestPolicyFixes::unwritableHiveFails()
     QVERIFY(writeFile(hive, broken));
 
     QCOMPARE(runConfirmed(actionNamed(fix)),
-             QStringList(
-                     { confirmationBox(title, confirmationOf(fix)), failureBox(title, failure) }));
+             QStringList({ boxesOf(fix).confirmation, boxesOf(fix).failure }));
     QCOMPARE(readFile(hive), broken);
 }
 

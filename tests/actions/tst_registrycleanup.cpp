@@ -13,28 +13,15 @@
 
 namespace {
 
+const ActionBoxes registryBoxes = boxesOf(QStringLiteral("deleteAllRegistryData"));
+const ActionBoxes folderBoxes = boxesOf(QStringLiteral("deleteAllDirectories"));
+
 const QString userTree = QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand");
 const QString machineTree = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand");
 // Neighbours of the maker trees, the names alike but for the case, that must stay.
 const QStringList neighbourKeys = { QStringLiteral("HKEY_CURRENT_USER\\Software\\KormandX"),
                                     QStringLiteral("HKEY_CURRENT_USER\\Software"),
                                     QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand Tools") };
-
-const QString title = QStringLiteral("Velto Studio Registrierung säubern");
-const QString confirmation = QStringLiteral(
-        "Hiermit wird Windowsregistrierung von ALLEN Kormand Einträgen gesäubert. Bestätige bitte "
-        "mit OK um diese zu entfernen. Bei Fragen wende dich bitte an den Support.");
-const QString success = QStringLiteral("Alle Einträge wurden erfolgreich gelöscht.");
-const QString failure = QStringLiteral("Nicht alle Einträge konnten gelöscht werden. Bitte setze "
-                                       "dich mit dem Support in Verbindung.");
-
-const QString folderTitle = QStringLiteral("Velto Studio Standardverzeichnisse löschen");
-const QString folderConfirmation = QStringLiteral(
-        "Hiermit werden die Velto Studio Standardverzeichnisse gelöscht. Bestätige "
-        "bitte mit OK um diese zu löschen.");
-const QString folderSuccess = QStringLiteral(
-        "Alle Standardverzeichnisse wurden erfolgreich gelöscht. Bitte Deinstalliere jetzt Velto "
-        "Studio, falls noch nicht geschehen, und installiere Velto Studio neu.");
 
 void seedTree(const QString &tree)
 {
@@ -105,8 +92,7 @@ void TestRegistryCleanup::refusalChangesNothing()
     queueRefusal(answerer, answer);
     deleteAllRegistryData();
 
-    QCOMPARE(describeBoxes(answerer.seenBoxes()),
-             QStringList{ confirmationBox(title, confirmation) });
+    QCOMPARE(describeBoxes(answerer.seenBoxes()), QStringList{ registryBoxes.confirmation });
     QCOMPARE(RegistryKey(userTree).allKeys(), userKeys);
     QCOMPARE(RegistryKey(machineTree).allKeys(), machineKeys);
 }
@@ -135,7 +121,7 @@ void TestRegistryCleanup::emptiesBothTrees()
         seedTree(machineTree);
 
     QCOMPARE(runConfirmed(deleteAllRegistryData),
-             QStringList({ confirmationBox(title, confirmation), successBox(title, success) }));
+             QStringList({ registryBoxes.confirmation, registryBoxes.success }));
     QVERIFY(isEmpty(userTree));
     QVERIFY(isEmpty(machineTree));
     QVERIFY(neighboursStay());
@@ -171,8 +157,7 @@ void TestRegistryCleanup::keysLeftInOneTreeFail()
     const QStringList boxes = run.runAction(QStringLiteral("deleteAllRegistryData"), &ran);
 
     QVERIFY(ran);
-    QCOMPARE(boxes,
-             QStringList({ confirmationBox(title, confirmation), failureBox(title, failure) }));
+    QCOMPARE(boxes, QStringList({ registryBoxes.confirmation, registryBoxes.failure }));
     const bool machineLocked = lockedHive == QLatin1String("HKEY_LOCAL_MACHINE");
     QCOMPARE(RegistryKey(machineLocked ? machineTree : userTree).allKeys().size(), 3);
     QVERIFY(isEmpty(machineLocked ? userTree : machineTree));
@@ -184,18 +169,15 @@ void TestRegistryCleanup::combinedFixRunsBothActions_data()
     QTest::addColumn<bool>("foldersConfirmed");
     QTest::addColumn<QStringList>("boxes");
 
-    const QString registryAsked = confirmationBox(title, confirmation);
-    const QString foldersAsked = confirmationBox(folderTitle, folderConfirmation);
-    QTest::newRow("both confirmed")
-            << true << true
-            << QStringList{ registryAsked, successBox(title, success), foldersAsked,
-                            successBox(folderTitle, folderSuccess) };
+    const QString registryAsked = registryBoxes.confirmation;
+    const QString foldersAsked = folderBoxes.confirmation;
+    QTest::newRow("both confirmed") << true << true
+                                    << QStringList{ registryAsked, registryBoxes.success,
+                                                    foldersAsked, folderBoxes.success };
     QTest::newRow("registry cancelled")
-            << false << true
-            << QStringList{ registryAsked, foldersAsked, successBox(folderTitle, folderSuccess) };
+            << false << true << QStringList{ registryAsked, foldersAsked, folderBoxes.success };
     QTest::newRow("folders cancelled")
-            << true << false
-            << QStringList{ registryAsked, successBox(title, success), foldersAsked };
+            << true << false << QStringList{ registryAsked, registryBoxes.success, foldersAsked };
     QTest::newRow("both cancelled") << false << false << QStringList{ registryAsked, foldersAsked };
 }
 
@@ -244,9 +226,8 @@ void TestRegistryCleanup::combinedFixGoesOnAfterFailure()
 
     QVERIFY(ran);
     QCOMPARE(boxes,
-             QStringList({ confirmationBox(title, confirmation), failureBox(title, failure),
-                           confirmationBox(folderTitle, folderConfirmation),
-                           successBox(folderTitle, folderSuccess) }));
+             QStringList({ registryBoxes.confirmation, registryBoxes.failure,
+                           folderBoxes.confirmation, folderBoxes.success }));
     QCOMPARE(RegistryKey(machineTree).allKeys().size(), 3);
     QVERIFY(!QFileInfo::exists(folder));
 }

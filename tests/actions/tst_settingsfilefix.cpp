@@ -10,14 +10,7 @@
 
 namespace {
 
-const QString title = QStringLiteral("Velto Studio Passwort Fehler");
-const QString confirmation = QStringLiteral(
-        "Hiermit werden fehlerhafte Dateien entfernt, die zu diesem Fehler führen. Bestätige bitte "
-        "mit OK um fortzufahren. Bei Fragen wende dich bitte an den Support.");
-const QString success
-        = QStringLiteral("Änderung erfolgreich abgeschlossen. Bitte starte Velto Studio neu!");
-const QString failure = QStringLiteral("Nicht alle Vorgänge konnten durchgeführt werden. Bitte "
-                                       "setze dich mit dem Support in Verbindung.");
+const ActionBoxes settingsBoxes = boxesOf(QStringLiteral("fixVeltoSetFile"));
 
 // The music application's folder below the roaming maker folder.
 QString profiFolder()
@@ -97,8 +90,7 @@ void TestSettingsFileFix::refusalChangesNothing()
     answerer.pressButton(QMessageBox::Cancel);
     fixVeltoSetFile();
 
-    QCOMPARE(describeBoxes(answerer.seenBoxes()),
-             QStringList{ confirmationBox(title, confirmation) });
+    QCOMPARE(describeBoxes(answerer.seenBoxes()), QStringList{ settingsBoxes.confirmation });
     QCOMPARE(entriesBelow(profiFolder()),
              QStringList({ QStringLiteral("velto.set"), QStringLiteral("velto.~se") }));
 }
@@ -130,7 +122,7 @@ void TestSettingsFileFix::deletesStaleFiles()
     QVERIFY(makeEntry(programData + QStringLiteral("/velto.~se")));
 
     QCOMPARE(runConfirmed(fixVeltoSetFile),
-             QStringList({ confirmationBox(title, confirmation), successBox(title, success) }));
+             QStringList({ settingsBoxes.confirmation, settingsBoxes.success }));
     QCOMPARE(entriesBelow(profiFolder()),
              QStringList({ QStringLiteral("Playlists"), QStringLiteral("Playlists/velto.set"),
                            QStringLiteral("velto.set.bak") }));
@@ -156,8 +148,7 @@ void TestSettingsFileFix::undeletableSettingsFileFails()
     const QStringList boxes = run.runAction(QStringLiteral("fixVeltoSetFile"), &ran);
 
     QVERIFY(ran);
-    QCOMPARE(boxes,
-             QStringList({ confirmationBox(title, confirmation), failureBox(title, failure) }));
+    QCOMPARE(boxes, QStringList({ settingsBoxes.confirmation, settingsBoxes.failure }));
     QCOMPARE(entriesBelow(profiFolder()), QStringList{ QStringLiteral("velto.set") });
 }
 
