@@ -1,0 +1,46 @@
+#include "actions/treeremoval.h"
+#include "junction.h"
+#include "platform/links.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A junction inside a folder that the tool removes is taken away as itself: the folder it points
+// to, outside the removed tree, keeps everything.
+class TestJunctions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void removalLeavesTheTargetAlone();
+};
+
+void TestJunctions::removalLeavesTheTargetAlone()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString outside = dir.filePath(QStringLiteral("Outside"));
+    const QString tree = dir.filePath(QStringLiteral("Kormand"));
+    QVERIFY(QDir().mkpath(outside + QStringLiteral("/Covers")));
+    QVERIFY(QDir().mkpath(tree + QStringLiteral("/Backups")));
+    QFile kept(outside + QStringLiteral("/Covers/cover.png"));
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("png") == 3);
+    kept.close();
+
+    const QString junction = tree + QStringLiteral("/Backups/Linked");
+    QString why;
+    if (!makeJunction(junction, outside, &why))
+        QSKIP(qPrintable(why));
+    QVERIFY(isLink(junction));
+    QVERIFY(!isLink(tree));
+    QVERIFY(QFile::exists(junction + QStringLiteral("/Covers/cover.png")));
+
+    removeTree(tree, QString());
+    QVERIFY(!QFile::exists(tree));
+    QVERIFY(QFile::exists(kept.fileName()));
+}
+
+QTEST_GUILESS_MAIN(TestJunctions)
+#include "tst_junctions.moc"
