@@ -4,7 +4,7 @@
 #include <QString>
 
 // Off Windows the registry and the known folders are stood in for below one folder: the one named
-// by REPAIRTOOL_ROOT, else a folder in the user's own application data.
+// by REPAIRTOOL_ROOT, else the demo system's folder in the user's own application data.
 QString standInRoot();
 
 #endif // STANDINROOT_H

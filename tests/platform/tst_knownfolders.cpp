@@ -1,4 +1,5 @@
 #include "platform/knownfolders.h"
+#include "platform/standinroot.h"
 #include "temporaryroot.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@ class TestKnownFolders : public QObject
 private slots:
     void locationsAreShapedAsOnWindows_data();
     void locationsAreShapedAsOnWindows();
+    void defaultRootIsNotNamedAfterTheTool();
 };
 
 void TestKnownFolders::locationsAreShapedAsOnWindows_data()
@@ -44,6 +46,24 @@ void TestKnownFolders::locationsAreShapedAsOnWindows()
         appDir + QStringLiteral("/data/") + app,
     };
     QCOMPARE(locations, expected);
+}
+
+void TestKnownFolders::defaultRootIsNotNamedAfterTheTool()
+{
+    // The folder fixes rename every "KormandRepairTool" in a location to "Kormand"; a default
+    // root named after the tool would send them into a neighbouring folder.
+    const QString previousName = QCoreApplication::applicationName();
+    const QByteArray previousRoot = qgetenv("REPAIRTOOL_ROOT");
+    QCoreApplication::setApplicationName(QStringLiteral("KormandRepairTool"));
+    qunsetenv("REPAIRTOOL_ROOT");
+    const QString root = standInRoot();
+    const QString roaming = appDataLocations().constFirst();
+    QCoreApplication::setApplicationName(previousName);
+    qputenv("REPAIRTOOL_ROOT", previousRoot);
+
+    QVERIFY(!root.isEmpty());
+    QVERIFY2(!root.contains(QLatin1String("KormandRepairTool")), qPrintable(root));
+    QVERIFY(roaming.startsWith(root + QLatin1Char('/')));
 }
 
 QTEST_GUILESS_MAIN(TestKnownFolders)
