@@ -3,10 +3,15 @@
 #include "regfileformat.h"
 #include "standinroot.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
 
 StandInHiveFile::StandInHiveFile(const QString &hive)
     : path(standInRoot() + QLatin1String("/registry/") + hive + QLatin1String(".reg"))
@@ -23,27 +28,84 @@ RegistryNode &StandInHiveFile::root()
     return *contents.tree;
 }
 
+bool StandInHiveFile::Stamp::operator==(const Stamp &other) const
+{
+    return known == other.known && device == other.device && inode == other.inode
+            && size == other.size && modified == other.modified && changed == other.changed;
+}
+
+bool StandInHiveFile::CachedFile::stampIsConclusive() const
+{
+    // Writes within one step of the file system's clock can leave the same times behind. A write
+    // after the stamp was taken shows a later change time only if it came more than a step (and
+    // a kernel clock tick, up to 10 ms) after the change the stamp shows. A fraction of a second
+    // shows a file system that keeps hundredths or finer; whole seconds may come from one that
+    // keeps whole or even two seconds (FAT, HFS+, ext3).
+    const qint64 second = 1000000000;
+    const qint64 settle = stamp.changed % second != 0 ? second / 10 : 3 * second;
+    return stamp.known && checkedAt * 1000000 - stamp.changed > settle;
+}
+
 QList<StandInHiveFile::CachedFile> &StandInHiveFile::cache()
 {
     static QList<CachedFile> files;
     return files;
 }
 
-void StandInHiveFile::remember(const QString &path, const QByteArray &bytes,
-                               const Contents &contents)
+StandInHiveFile::CachedFile *StandInHiveFile::cached(const QString &path)
+{
+    QList<CachedFile> &files = cache();
+    for (CachedFile &file : files) {
+        if (file.path == path)
+            return &file;
+    }
+    return nullptr;
+}
+
+void StandInHiveFile::remember(const CachedFile &file)
 {
     QList<CachedFile> &files = cache();
     for (int i = 0; i < files.size(); ++i) {
-        if (files.at(i).path == path)
+        if (files.at(i).path == file.path)
             files.removeAt(i--);
     }
-    files.prepend({ path, bytes, contents });
+    files.prepend(file);
     while (files.size() > 4)
         files.removeLast();
 }
 
+StandInHiveFile::Stamp StandInHiveFile::stampOf(const QString &path)
+{
+    Stamp stamp;
+#ifdef Q_OS_LINUX
+    // Not QFileInfo: it gives ms only, as local time, and each conversion makes the C library
+    // read the time zone file again, at several times the cost of the stat.
+    struct stat status;
+    if (stat(QFile::encodeName(path).constData(), &status) == 0) {
+        stamp.known = true;
+        stamp.device = status.st_dev;
+        stamp.inode = status.st_ino;
+        stamp.size = status.st_size;
+        stamp.modified = status.st_mtim.tv_sec * qint64(1000000000) + status.st_mtim.tv_nsec;
+        stamp.changed = status.st_ctim.tv_sec * qint64(1000000000) + status.st_ctim.tv_nsec;
+    }
+#else
+    Q_UNUSED(path)
+#endif
+    return stamp;
+}
+
+// Reading and comparing the whole file costs as much as the hive is large, and one step opens
+// the hive for every key: a conclusive stamp of an unchanged file spares both.
 void StandInHiveFile::load()
 {
+    const qint64 checkedAt = QDateTime::currentMSecsSinceEpoch();
+    const Stamp stamp = stampOf(path);
+    CachedFile *entry = cached(path);
+    if (entry && entry->stamp == stamp && entry->stampIsConclusive()) {
+        contents = entry->contents;
+        return;
+    }
     if (!QFileInfo::exists(path))
         return;
     QFile file(path);
@@ -53,15 +115,16 @@ void StandInHiveFile::load()
         return;
     }
     const QByteArray bytes = file.readAll();
-    for (const CachedFile &cached : qAsConst(cache())) {
-        if (cached.path == path && cached.bytes == bytes) {
-            contents = cached.contents;
-            return;
-        }
+    if (entry && entry->bytes == bytes) {
+        contents = entry->contents;
+        // Read later than before, the stamp may have become conclusive.
+        entry->stamp = stamp;
+        entry->checkedAt = checkedAt;
+        return;
     }
     parse(bytes);
     warn();
-    remember(path, bytes, contents);
+    remember({ path, bytes, contents, stamp, checkedAt });
 }
 
 void StandInHiveFile::parse(const QByteArray &bytes)
@@ -147,6 +210,7 @@ bool StandInHiveFile::save()
     }
     // Unbuffered, a short write (full disk, size limit) shows in the count; buffered, the
     // toolkit would commit the truncated file as a success.
+    const qint64 writtenAt = QDateTime::currentMSecsSinceEpoch();
     QSaveFile file(path);
     const bool written = QDir().mkpath(QFileInfo(path).absolutePath())
             && file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
@@ -156,6 +220,8 @@ bool StandInHiveFile::save()
                  qUtf8Printable(file.errorString()));
         return false;
     }
-    remember(path, bytes, contents);
+    // Stamped after the write, so another program's write in between cannot pass for this
+    // one: the stamp stays inconclusive until the next opening has compared the bytes.
+    remember({ path, bytes, contents, stampOf(path), writtenAt });
     return true;
 }

@@ -40,15 +40,39 @@ private:
         QString error;
     };
 
+    // What the file system tells about one version of the file without reading it; times in ns
+    // since the epoch. Known only where the stand-in is used in earnest (Linux).
+    struct Stamp
+    {
+        bool known = false;
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = 0;
+        qint64 modified = 0;
+        // Set by every write and by replacing the file, and unlike the modification time
+        // nobody can set it back.
+        qint64 changed = 0;
+
+        bool operator==(const Stamp &other) const;
+    };
+
     struct CachedFile
     {
         QString path;
         QByteArray bytes;
         Contents contents;
+        // The file's stamp, taken before bytes were read, and the clock (ms) just before that.
+        Stamp stamp;
+        qint64 checkedAt = 0;
+
+        // True when a file still showing stamp must still hold bytes.
+        bool stampIsConclusive() const;
     };
 
     static QList<CachedFile> &cache();
-    static void remember(const QString &path, const QByteArray &bytes, const Contents &contents);
+    static CachedFile *cached(const QString &path);
+    static void remember(const CachedFile &file);
+    static Stamp stampOf(const QString &path);
 
     void load();
     void parse(const QByteArray &bytes);

@@ -5,11 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTest>
 
 #include <csignal>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 enum class Encoding { Utf8, Utf8WithBom, Utf16Le };
 Q_DECLARE_METATYPE(Encoding)
@@ -103,6 +106,8 @@ private slots:
     void malformedHiveIsNeverWritten();
     void unwritableHiveWarns();
     void everyOpeningSeesTheFileAsItIsNow();
+    void sameSizeRewritesAreSeen_data();
+    void sameSizeRewritesAreSeen();
     void failedWriteChangesNothing();
 
 private:
@@ -442,6 +447,63 @@ void TestStandInRegistry::everyOpeningSeesTheFileAsItIsNow()
     for (const QString &text : { "aaaa", "bbbb", "aaaa" }) {
         writeFile(path, (header + "\n\n[" + kormand + "]\n\"V\"=\"" + text + "\"\n").toUtf8());
         QCOMPARE(RegistryKey(kormand).text("V"), text);
+    }
+}
+
+void TestStandInRegistry::sameSizeRewritesAreSeen_data()
+{
+    QTest::addColumn<int>("rounds");
+    QTest::addColumn<int>("settleMs");
+    QTest::addColumn<bool>("replaced");
+    QTest::addColumn<bool>("timesKept");
+
+    // Rewrites at once land within one tick of the file system's clock again and again.
+    QTest::newRow("in place, at once") << 200 << 0 << false << false;
+    QTest::newRow("in place, at once, times kept") << 50 << 0 << false << true;
+    QTest::newRow("replaced, at once") << 50 << 0 << true << false;
+    // Read long after the last change, the file's times alone decide.
+    QTest::newRow("in place, settled, times kept") << 3 << 300 << false << true;
+    QTest::newRow("replaced, settled, times kept") << 3 << 300 << true << true;
+}
+
+// Another program changes the hive behind the tool's back without changing its size.
+void TestStandInRegistry::sameSizeRewritesAreSeen()
+{
+    QFETCH(int, rounds);
+    QFETCH(int, settleMs);
+    QFETCH(bool, replaced);
+    QFETCH(bool, timesKept);
+
+    const QString path = hivePath(*root, "HKEY_CURRENT_USER");
+    const auto version
+            = [](int round) { return QString::number(round).rightJustified(4, QLatin1Char('0')); };
+    const auto hiveText = [](const QString &text) {
+        return (header + "\n\n[" + kormand + "]\n\"V\"=\"" + text + "\"\n").toUtf8();
+    };
+    writeFile(path, hiveText(version(0)));
+    struct stat first;
+    QCOMPARE(stat(QFile::encodeName(path).constData(), &first), 0);
+
+    for (int round = 1; round <= rounds; ++round) {
+        if (settleMs > 0)
+            QTest::qSleep(settleMs);
+        QCOMPARE(RegistryKey(kormand).text("V"), version(round - 1));
+        QCOMPARE(RegistryKey(kormand).text("V"), version(round - 1));
+
+        const QByteArray bytes = hiveText(version(round));
+        if (replaced) {
+            QSaveFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(bytes), qint64(bytes.size()));
+            QVERIFY(file.commit());
+        } else {
+            writeFile(path, bytes);
+        }
+        if (timesKept) {
+            const timespec times[] = { first.st_atim, first.st_mtim };
+            QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+        }
+        QCOMPARE(RegistryKey(kormand).text("V"), version(round));
     }
 }
 
