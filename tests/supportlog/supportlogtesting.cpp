@@ -59,7 +59,9 @@ void chooseDirectory(ModalAnswerer &answerer, const QString &directory,
 OpenedLog openWithReader(const QString &logFile)
 {
     QProcess reader;
-    reader.start(QStringLiteral(REPAIRLOG_PATH), { QStringLiteral("open"), logFile });
+    // Text mode: the reader's output lines end in CR LF on Windows.
+    reader.start(QStringLiteral(REPAIRLOG_PATH), { QStringLiteral("open"), logFile },
+                 QIODevice::ReadWrite | QIODevice::Text);
     OpenedLog opened;
     opened.ok = reader.waitForFinished(60000) && reader.exitStatus() == QProcess::NormalExit
             && reader.exitCode() == 0;

@@ -209,7 +209,10 @@ void TestSupportLogExport::writesOneSealedLinePerEntry()
 
     // Nothing but the log is left behind, no temporary file either.
     QCOMPARE(QDir(target).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList(logName));
-    const QByteArray content = readAll(logFile);
+    // Read as text: the log is written in text mode, so its lines end in CR LF on Windows.
+    QFile log(logFile);
+    QVERIFY(log.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QByteArray content = log.readAll();
     QVERIFY(content.endsWith('\n'));
     const QList<QByteArray> fileLines = content.left(content.size() - 1).split('\n');
     QCOMPARE(fileLines.size(), lines.size());

@@ -319,7 +319,9 @@ void TestRepairLogTool::readerOpensWhatTheCipherSeals()
     file.close();
 
     QProcess reader;
-    reader.start(RepairLog, { QStringLiteral("open"), file.fileName() });
+    // Text mode: the reader's output lines end in CR LF on Windows.
+    reader.start(RepairLog, { QStringLiteral("open"), file.fileName() },
+                 QIODevice::ReadWrite | QIODevice::Text);
     QVERIFY(reader.waitForFinished());
     QCOMPARE(reader.exitCode(), 0);
     QCOMPARE(reader.readAllStandardError(), QByteArray());
