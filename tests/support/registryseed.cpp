@@ -29,6 +29,15 @@ void saveOrDie(StandInHiveFile &file)
 
 } // namespace
 
+bool registryIsStandIn()
+{
+#ifdef Q_OS_WIN
+    return false;
+#else
+    return true;
+#endif
+}
+
 #ifdef Q_OS_WIN
 
 void seedRegistryValue(const QString &keyPath, const QString &name, const QVariant &value)

@@ -13,6 +13,9 @@
 // REG_DWORD, qint64 and quint64 as REG_QWORD, QStringList as REG_MULTI_SZ.
 void seedRegistryValue(const QString &keyPath, const QString &name, const QVariant &value);
 
+// Whether the registry is stood in for by hive files (everywhere but Windows).
+bool registryIsStandIn();
+
 // Creates the key at keyPath, with its missing parents, without any value.
 void seedRegistryKey(const QString &keyPath);
 
