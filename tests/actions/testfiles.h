@@ -1,6 +1,8 @@
 #ifndef TESTFILES_H
 #define TESTFILES_H
 
+#include "filecontents.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -27,9 +29,6 @@ QString programDataFolder();
 
 // Creates a small file with its folders; a path ending in "/" makes just the folder.
 bool makeEntry(const QString &path);
-// Writes content to path, making its folders.
-bool writeFile(const QString &path, const QByteArray &content);
-QByteArray readFile(const QString &path);
 // Every file and folder below folder, links not followed, as sorted relative paths.
 QStringList entriesBelow(const QString &folder);
 

@@ -1,3 +1,4 @@
+#include "filecontents.h"
 #include "platform/registrykey.h"
 #include "registryseed.h"
 #include "temporaryroot.h"
@@ -65,20 +66,6 @@ QString hivePath(const TemporaryRoot &root, const QString &hive)
     return root.filePath(QStringLiteral("registry/") + hive + QStringLiteral(".reg"));
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QString crlf(QString text)
 {
     return text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
@@ -144,7 +131,7 @@ void TestStandInRegistry::rewritesInTheEncodingItRead()
 
     const QString text = carriageReturns ? crlf(sample) : sample;
     const QString path = hivePath(*root, "HKEY_CURRENT_USER");
-    writeFile(path, encoded(text, encoding));
+    QVERIFY(writeFile(path, encoded(text, encoding)));
 
     RegistryKey(kormand + "\\Velto Studio\\Decks").setInteger("Count", 4);
     QCOMPARE(readFile(path), encoded(text, encoding));
@@ -288,7 +275,7 @@ void TestStandInRegistry::valueLinesReadAndRewrittenAsOnWindows()
     QFETCH(QString, rewritten);
 
     const QString path = hivePath(*root, "HKEY_CURRENT_USER");
-    writeFile(path, (header + "\n\n[" + kormand + "]\n" + line + "\n\n").toUtf8());
+    QVERIFY(writeFile(path, (header + "\n\n[" + kormand + "]\n" + line + "\n\n").toUtf8()));
     QCOMPARE(RegistryKey(kormand).text("V"), text);
 
     RegistryKey(kormand).setInteger("Written", 1);
@@ -339,24 +326,24 @@ void TestStandInRegistry::namesAndTextsAreEscaped()
 
 void TestStandInRegistry::sampleExportReadsAsWindowsWould()
 {
-    writeFile(hivePath(*root, "HKEY_CURRENT_USER"),
-              encoded(crlf(sample
-                           + "[HKEY_CURRENT_USER\\SOFTWARE\\KORMAND\\velto studio\\decks]\n"
-                             "\"count\"=dword:00000008\n"
-                             "\"Notes\"=\"Zeile 1\n"
-                             "Zeile 2\"\n"
-                             "\n"
-                             "; comment lines are skipped\n"
-                             "[HKEY_CURRENT_USER\\Software\\Kormand\\Gone]\n"
-                             "\"X\"=\"1\"\n"
-                             "\"Removed\"=\"1\"\n"
-                             "\"Removed\"=-\n"
-                             "\n"
-                             "[-HKEY_CURRENT_USER\\Software\\Kormand\\Gone]\n"
-                             "\n"
-                             "[HKEY_CURRENT_USER\\Software\\Kormand\\Later\\Deep]\n"
-                             "\"Y\"=\"2\"\n"),
-                      Encoding::Utf16Le));
+    QVERIFY(writeFile(hivePath(*root, "HKEY_CURRENT_USER"),
+                      encoded(crlf(sample
+                                   + "[HKEY_CURRENT_USER\\SOFTWARE\\KORMAND\\velto studio\\decks]\n"
+                                     "\"count\"=dword:00000008\n"
+                                     "\"Notes\"=\"Zeile 1\n"
+                                     "Zeile 2\"\n"
+                                     "\n"
+                                     "; comment lines are skipped\n"
+                                     "[HKEY_CURRENT_USER\\Software\\Kormand\\Gone]\n"
+                                     "\"X\"=\"1\"\n"
+                                     "\"Removed\"=\"1\"\n"
+                                     "\"Removed\"=-\n"
+                                     "\n"
+                                     "[-HKEY_CURRENT_USER\\Software\\Kormand\\Gone]\n"
+                                     "\n"
+                                     "[HKEY_CURRENT_USER\\Software\\Kormand\\Later\\Deep]\n"
+                                     "\"Y\"=\"2\"\n"),
+                              Encoding::Utf16Le)));
 
     const RegistryKey key(kormand);
     QCOMPARE(key.childGroups(), QStringList({ "Later", "Velto Studio" }));
@@ -413,7 +400,7 @@ void TestStandInRegistry::malformedHiveIsNeverWritten()
     QFETCH(int, line);
 
     const QString path = hivePath(*root, "HKEY_CURRENT_USER");
-    writeFile(path, bytes);
+    QVERIFY(writeFile(path, bytes));
     const QString named = "^" + QRegularExpression::escape(QDir::toNativeSeparators(path)) + ":"
             + QString::number(line) + ": ";
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(named + ".*the hive is not read"));
@@ -435,7 +422,7 @@ void TestStandInRegistry::malformedHiveIsNeverWritten()
 
 void TestStandInRegistry::unwritableHiveWarns()
 {
-    writeFile(root->filePath("registry"), "a file where the folder belongs");
+    QVERIFY(writeFile(root->filePath("registry"), "a file where the folder belongs"));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("HKEY_CURRENT_USER.reg: not written: "));
     RegistryKey(kormand).setInteger("A", 1);
     QCOMPARE(RegistryKey(kormand).text("A"), QString());
@@ -445,7 +432,8 @@ void TestStandInRegistry::everyOpeningSeesTheFileAsItIsNow()
 {
     const QString path = hivePath(*root, "HKEY_CURRENT_USER");
     for (const char *text : { "aaaa", "bbbb", "aaaa" }) {
-        writeFile(path, (header + "\n\n[" + kormand + "]\n\"V\"=\"" + text + "\"\n").toUtf8());
+        QVERIFY(writeFile(path,
+                          (header + "\n\n[" + kormand + "]\n\"V\"=\"" + text + "\"\n").toUtf8()));
         QCOMPARE(RegistryKey(kormand).text("V"), QString::fromLatin1(text));
     }
 }
@@ -480,7 +468,7 @@ void TestStandInRegistry::sameSizeRewritesAreSeen()
     const auto hiveText = [](const QString &text) {
         return (header + "\n\n[" + kormand + "]\n\"V\"=\"" + text + "\"\n").toUtf8();
     };
-    writeFile(path, hiveText(version(0)));
+    QVERIFY(writeFile(path, hiveText(version(0))));
     struct stat first;
     QCOMPARE(stat(QFile::encodeName(path).constData(), &first), 0);
 
@@ -497,7 +485,7 @@ void TestStandInRegistry::sameSizeRewritesAreSeen()
             QCOMPARE(file.write(bytes), qint64(bytes.size()));
             QVERIFY(file.commit());
         } else {
-            writeFile(path, bytes);
+            QVERIFY(writeFile(path, bytes));
         }
         if (timesKept) {
             const timespec times[] = { first.st_atim, first.st_mtim };

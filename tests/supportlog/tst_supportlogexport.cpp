@@ -1,3 +1,4 @@
+#include "filecontents.h"
 #include "modalanswerer.h"
 #include "supportlog/supportlogexport.h"
 #include "supportlogtesting.h"
@@ -40,18 +41,6 @@ QStringList sampleLines()
              QStringLiteral("[HKEY_CURRENT_USER\\Software\\Kormand] + [Notiz]: erste\nzweite"),
              QStringLiteral("[HKEY_CURRENT_USER\\Software\\Kormand] + [Liste]: ")
                      + QString(3000, QLatin1Char('a')) };
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 bool isBase64Line(const QByteArray &line)
@@ -154,7 +143,7 @@ void TestSupportLogExport::noticeLeadsToDirectoryDialog()
     QCOMPARE(notice.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(QDir(target.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList(logName));
-    QCOMPARE(readAll(target.filePath(logName)), oldLog);
+    QCOMPARE(readFile(target.filePath(logName)), oldLog);
 }
 
 void TestSupportLogExport::writesOneSealedLinePerEntry_data()
@@ -330,11 +319,11 @@ void TestSupportLogExport::keepsOldLogWhenWritingFails()
              QStringList(logName));
     if (sizeLimited) {
         QCOMPARE(boxes.at(1), boxLine(QMessageBox::Warning, failureTitle, failureText));
-        QCOMPARE(readAll(logFile), oldLog);
+        QCOMPARE(readFile(logFile), oldLog);
     } else {
         QCOMPARE(boxes.at(1),
                  boxLine(QMessageBox::Information, logTitle, successText(target.path())));
-        QCOMPARE(readAll(logFile).count('\n'), lineCount);
+        QCOMPARE(readFile(logFile).count('\n'), lineCount);
     }
 }
 

@@ -1,3 +1,5 @@
+#include "filecontents.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -44,12 +46,6 @@ struct ManifestElement
     QString text;
     int childCount = 0;
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
