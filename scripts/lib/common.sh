@@ -25,7 +25,7 @@ ensure_packages() {
 # Configures and builds the project into $BUILD_DIR.
 build_project() {
     ensure_packages "${BUILD_PACKAGES[@]}"
-    export CCACHE_NOHASHDIR=true
+    export CCACHE_NOHASHDIR=true CCACHE_BASEDIR=$REPO_ROOT
     cmake -S "$REPO_ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"
     cmake --build "$BUILD_DIR"

@@ -52,7 +52,7 @@ build_windows() {
     targets=("$@")
     local prefix
     prefix=$(windows_qt_prefix "$triplet")
-    export CCACHE_NOHASHDIR=true
+    export CCACHE_NOHASHDIR=true CCACHE_BASEDIR=$REPO_ROOT
     # Release: the static toolkit exists only as a release build. -s keeps the static links lean.
     cmake -S "$REPO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$REPO_ROOT/cmake/toolchain-$triplet.cmake" \
