@@ -22,11 +22,11 @@ ensure_packages() {
         --no-install-recommends "${missing[@]}"
 }
 
-# Configures and builds the project into $BUILD_DIR.
+# Configures the project into $BUILD_DIR and builds the given targets, or everything without any.
 build_project() {
     ensure_packages "${BUILD_PACKAGES[@]}"
     export CCACHE_NOHASHDIR=true CCACHE_BASEDIR=$REPO_ROOT
     cmake -S "$REPO_ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"
-    cmake --build "$BUILD_DIR"
+        -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+    cmake --build "$BUILD_DIR" ${1+--target "$@"}
 }
