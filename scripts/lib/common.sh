@@ -23,10 +23,11 @@ ensure_packages() {
 }
 
 # Configures the project into $BUILD_DIR and builds the given targets, or everything without any.
+# A release build, as the package ships it (cpack in $BUILD_DIR makes the package).
 build_project() {
     ensure_packages "${BUILD_PACKAGES[@]}"
     export CCACHE_NOHASHDIR=true CCACHE_BASEDIR=$REPO_ROOT
-    cmake -S "$REPO_ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    cmake -S "$REPO_ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
     cmake --build "$BUILD_DIR" ${1+--target "$@"}
 }

@@ -1,20 +1,58 @@
-# Makes the TGZ package into WORK_DIR, unpacks it and starts the log reader from it.
+# Makes the TGZ package into WORK_DIR, unpacks it and checks what a release holds: both programs
+# stripped, the README with every picture it links, and a log reader that starts.
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/unpacked")
 
 execute_process(COMMAND "${CPACK_COMMAND}" -G TGZ --config "${CPACK_CONFIG}" -B "${WORK_DIR}"
     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 set(archive "${WORK_DIR}/${PACKAGE_NAME}.tar.gz")
+
+if(NOT BUILD_TYPE MATCHES "^(Release|MinSizeRel)$")
+    # Only a release is packaged; anything else must be refused with the way to make one.
+    if(result EQUAL 0 OR EXISTS "${archive}" OR NOT output MATCHES "CMAKE_BUILD_TYPE=Release")
+        message(FATAL_ERROR "cpack did not refuse a '${BUILD_TYPE}' build: ${result}\n${output}")
+    endif()
+    return()
+endif()
+
 if(NOT result EQUAL 0 OR NOT EXISTS "${archive}")
     message(FATAL_ERROR "cpack made no ${archive}:\n${output}")
 endif()
-
 execute_process(COMMAND "${CMAKE_COMMAND}" -E tar xzf "${archive}"
     WORKING_DIRECTORY "${WORK_DIR}/unpacked" RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cannot unpack ${archive}")
+endif()
 set(root "${WORK_DIR}/unpacked/${PACKAGE_NAME}")
+
 foreach(program KormandRepairTool repairlog)
-    if(NOT result EQUAL 0 OR NOT EXISTS "${root}/bin/${program}")
+    if(NOT EXISTS "${root}/bin/${program}")
         message(FATAL_ERROR "the package holds no bin/${program}")
+    endif()
+    # A stripped program keeps neither its symbol table nor any debug section.
+    execute_process(COMMAND "${READELF}" -S -W "${root}/bin/${program}"
+        RESULT_VARIABLE result OUTPUT_VARIABLE sections ERROR_VARIABLE sections)
+    if(NOT result EQUAL 0 OR NOT sections MATCHES " \\.text ")
+        message(FATAL_ERROR "${READELF} cannot read bin/${program}: ${result}\n${sections}")
+    endif()
+    if(sections MATCHES " \\.(symtab|debug_[a-z]+) ")
+        message(FATAL_ERROR "bin/${program} in the package is not stripped: it has ${CMAKE_MATCH_0}")
+    endif()
+endforeach()
+
+# Every picture the packaged README shows is beside it, where its link points.
+set(docDir "${root}/share/doc/KormandRepairTool")
+file(READ "${docDir}/README.md" readme)
+# Matched without the link's "]": CMake's lists do not split inside unbalanced brackets.
+string(REGEX MATCHALL "\\(docs/[^)]+\\.png\\)" links "${readme}")
+list(LENGTH links linkCount)
+if(linkCount EQUAL 0)
+    message(FATAL_ERROR "the packaged README links no picture in docs/")
+endif()
+foreach(link IN LISTS links)
+    string(REGEX REPLACE "^\\((.*)\\)$" "\\1" picture "${link}")
+    if(NOT EXISTS "${docDir}/${picture}")
+        message(FATAL_ERROR "the package lacks ${picture}, which its README shows")
     endif()
 endforeach()
 
