@@ -1,0 +1,17 @@
+# STEP=prepare empties HOME_DIR, the home folder that ctest gives the suites; STEP=check fails
+# if anything was written below it since.
+if(STEP STREQUAL "prepare")
+    file(REMOVE_RECURSE "${HOME_DIR}")
+    file(MAKE_DIRECTORY "${HOME_DIR}")
+elseif(STEP STREQUAL "check")
+    if(NOT IS_DIRECTORY "${HOME_DIR}")
+        message(FATAL_ERROR "the suites' home folder ${HOME_DIR} is gone")
+    endif()
+    file(GLOB_RECURSE written LIST_DIRECTORIES true RELATIVE "${HOME_DIR}" "${HOME_DIR}/*")
+    if(written)
+        string(REPLACE ";" "\n  " written "${written}")
+        message(FATAL_ERROR "suites wrote into their home folder ${HOME_DIR}:\n  ${written}")
+    endif()
+else()
+    message(FATAL_ERROR "STEP must be prepare or check, not '${STEP}'")
+endif()
