@@ -77,6 +77,7 @@ private slots:
     void buttonWithoutSlotRunsNothing();
     void beendenEndsEventLoopWithZero();
     void closeButtonEndsEventLoopWithZero();
+    void showsTheVersionOfTheVersionResource();
 };
 
 void TestMainWindow::showsFinalTitleAndVersion()
@@ -240,6 +241,15 @@ void TestMainWindow::closeButtonEndsEventLoopWithZero()
     QTimer::singleShot(0, &window, &QWidget::close);
     QCOMPARE(execGuarded(), 0);
     QVERIFY(!window.isVisible());
+}
+
+// The program file's version resource carries the project's version; the window must show the same.
+void TestMainWindow::showsTheVersionOfTheVersionResource()
+{
+    MainWindow window;
+    auto versionLabel = window.findChild<QLabel *>(QStringLiteral("label_version"));
+    QVERIFY(versionLabel);
+    QCOMPARE(versionLabel->text(), QStringLiteral("Version " REPAIRTOOL_PROJECT_VERSION));
 }
 
 QTEST_MAIN(TestMainWindow)
