@@ -4,7 +4,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-    binutils-mingw-w64-x86-64 wine64 python3)
+    binutils-mingw-w64-x86-64 wine64 python3 python3-pefile osslsigncode openssl)
 QT_WINDOWS_VERSION=5.15.8
 TOOLCHAIN_ARCHIVES=${TOOLCHAIN_ARCHIVES:-$REPO_ROOT/../shared/toolchains}
 TOOLCHAIN_CACHE=${TOOLCHAIN_CACHE:-$REPO_ROOT/build-toolchains}
@@ -53,10 +53,30 @@ build_windows() {
     local prefix
     prefix=$(windows_qt_prefix "$triplet")
     export CCACHE_NOHASHDIR=true CCACHE_BASEDIR=$REPO_ROOT
+    # rcc stamps the files in the resource bundle with this time (2020-01-01) rather than with
+    # their modification times, which differ from checkout to checkout. Fixed, not the commit's:
+    # an incremental build does not rerun rcc when only the commit changes.
+    export SOURCE_DATE_EPOCH=1577836800
     # Release: the static toolkit exists only as a release build. -s keeps the static links lean.
     cmake -S "$REPO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$REPO_ROOT/cmake/toolchain-$triplet.cmake" \
         -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
         -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s "${configure[@]}"
     cmake --build "$dir" --parallel 2 ${targets[@]+--target "${targets[@]}"}
+}
+
+# Signs a Windows program in place (Authenticode, SHA-256) with osslsigncode:
+#   sign_windows_program FILE CERT KEY [PASSWORD_FILE] [TIMESTAMP_URL]
+# CERT holds the code-signing certificate and its chain (PEM or DER), KEY its private key; a key
+# with a passphrase needs PASSWORD_FILE. With TIMESTAMP_URL a time-stamping server (RFC 3161)
+# countersigns, so the signature outlives the certificate.
+sign_windows_program() {
+    local file=$1 cert=$2 key=$3 password=${4:-} timestamp=${5:-}
+    osslsigncode sign -certs "$cert" -key "$key" ${password:+-readpass "$password"} -h sha256 \
+        -n "Kormand Velto Studio RepairTool" ${timestamp:+-ts "$timestamp"} \
+        -in "$file" -out "$file.signed" >/dev/null || {
+        rm -f "$file.signed"
+        return 1
+    }
+    mv "$file.signed" "$file"
 }

@@ -1,89 +1,73 @@
-#!/usr/bin/env python3
-"""Reads the Windows resources back from a built KormandRepairTool.exe and checks them.
+#!/usr/bin/python3
+"""Reads a built Windows program back through pefile and checks its headers and resources.
 
-The resource directory of the PE file is walked here (type, name, language); the target's objdump -p
-gives the machine, the subsystem and the imported DLLs. Checked:
+Debian's pefile (python3-pefile) belongs to Debian's own interpreter, hence /usr/bin/python3.
+Checked, each where asked for:
+- the program is for the expected machine and subsystem, with no link time in its header;
+- it imports only DLLs that Windows itself provides (Wine's set of system DLLs stands for them), so
+  it starts with nothing beside it;
 - the manifest (type 24, ID 1, language 1033) is byte for byte the given manifest file, asks for
   "requireAdministrator" and names the expected processor architecture;
 - the icon group IDI_ICON1 (language 1033) holds exactly the images of the given .ico, one image of
   256 x 256 pixels at 32 bits stored as PNG;
-- the program is a Windows GUI program for the expected machine;
-- it imports only DLLs that Windows itself provides (Wine's set of system DLLs stands for them), so
-  it starts with nothing beside it.
+- the version resource (ID 1, German) names maker, product, description, version and the file's
+  own name, in one German Unicode string table;
+- every resource is byte for byte the same as in another file (a signed copy against the original).
 Prints one line per check and "pe-resources: N passed, N failed"; exits non-zero on a failure.
 """
 
 import argparse
 import os
-import re
 import struct
-import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
-RT_ICON = 3
-RT_GROUP_ICON = 14
-RT_MANIFEST = 24
-LANG_EN_US = 1033
+import pefile
+
+RT_ICON = pefile.RESOURCE_TYPE["RT_ICON"]
+RT_GROUP_ICON = pefile.RESOURCE_TYPE["RT_GROUP_ICON"]
+RT_VERSION = pefile.RESOURCE_TYPE["RT_VERSION"]
+RT_MANIFEST = pefile.RESOURCE_TYPE["RT_MANIFEST"]
+LANG_EN_US = 0x0409
+LANG_DE_DE = 0x0407
+CODE_PAGE_UNICODE = 1200
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 ASM_V2 = "{urn:schemas-microsoft-com:asm.v2}"
 SYSTEM_DLL_DIR = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"
+MACHINES = {"i386": "IMAGE_FILE_MACHINE_I386", "x86-64": "IMAGE_FILE_MACHINE_AMD64"}
+SUBSYSTEMS = {"gui": "IMAGE_SUBSYSTEM_WINDOWS_GUI", "console": "IMAGE_SUBSYSTEM_WINDOWS_CUI"}
+COMPANY = "Kormand"
+PRODUCT = "Velto Studio RepairTool"
+VS_FFI_SIGNATURE = 0xFEEF04BD
+VOS_NT_WINDOWS32 = 0x00040004
+VFT_APP = 1
 
 
-def read_resources(exe):
-    """Every resource of a PE file as (type, name, language, bytes), read from its resource directory."""
-    with open(exe, "rb") as f:
-        image = f.read()
-    (pe_offset,) = struct.unpack_from("<I", image, 0x3C)
-    if image[pe_offset : pe_offset + 4] != b"PE\0\0":
-        raise ValueError(f"{exe} is not a PE file")
-    _, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", image, pe_offset + 4)
-    optional = pe_offset + 24
-    (magic,) = struct.unpack_from("<H", image, optional)
-    directories = optional + (96 if magic == 0x10B else 112)
-    resource_rva, _ = struct.unpack_from("<II", image, directories + 2 * 8)
-    if resource_rva == 0:
-        return []
-    section_table = [struct.unpack_from("<8sIIII", image, optional + optional_size + 40 * i)
-                     for i in range(sections)]
+def load(exe):
+    pe = pefile.PE(exe, fast_load=True)
+    pe.parse_data_directories(directories=[
+        pefile.DIRECTORY_ENTRY[name] for name in (
+            "IMAGE_DIRECTORY_ENTRY_IMPORT", "IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT",
+            "IMAGE_DIRECTORY_ENTRY_RESOURCE")])
+    return pe
 
-    def file_offset(rva):
-        for _, virtual_size, address, raw_size, raw_offset in section_table:
-            if address <= rva < address + max(virtual_size, raw_size):
-                return raw_offset + rva - address
-        raise ValueError(f"RVA {rva:#x} lies in no section")
 
-    base = file_offset(resource_rva)
-
-    def entries(directory):
-        named, ids = struct.unpack_from("<HH", image, base + directory + 12)
-        for i in range(named + ids):
-            key, target = struct.unpack_from("<II", image, base + directory + 16 + 8 * i)
-            if key & 0x80000000:
-                (length,) = struct.unpack_from("<H", image, base + (key & 0x7FFFFFFF))
-                start = base + (key & 0x7FFFFFFF) + 2
-                key = image[start : start + 2 * length].decode("utf-16-le")
-            yield key, target
-
+def read_resources(pe):
+    """Every resource as (type, name, language, bytes); a name is an ID or an upper-case string."""
     records = []
-    for res_type, names in entries(0):
-        for name, languages in entries(names & 0x7FFFFFFF):
-            for language, leaf in entries(languages & 0x7FFFFFFF):
-                rva, size = struct.unpack_from("<II", image, base + leaf)
-                start = file_offset(rva)
-                records.append((res_type, name, language, image[start : start + size]))
+    directory = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    for res_type in directory.entries if directory else []:
+        for name in res_type.directory.entries:
+            key = str(name.name).upper() if name.name is not None else name.id
+            for language in name.directory.entries:
+                data = language.data.struct
+                records.append((res_type.id, key, language.id, pe.get_data(data.OffsetToData, data.Size)))
     return records
 
 
 def find(records, res_type, name, language):
-    matches = [
-        body
-        for (t, n, lang, body) in records
-        if t == res_type
-        and (n.upper() == name.upper() if isinstance(n, str) and isinstance(name, str) else n == name)
-        and lang == language
-    ]
+    matches = [body for (t, n, lang, body) in records if (t, n, lang) == (res_type, name, language)]
     return matches[0] if len(matches) == 1 else None
 
 
@@ -100,6 +84,21 @@ class Checks:
             self.failed += 1
             print(f"FAIL!  : {what}" + (f": {detail}" if detail else ""))
         return ok
+
+
+def check_program(checks, pe, machine, subsystem):
+    checks.check(pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE[MACHINES[machine]],
+                 f"a program for {machine}", hex(pe.FILE_HEADER.Machine))
+    actual = pefile.SUBSYSTEM_TYPE.get(pe.OPTIONAL_HEADER.Subsystem, pe.OPTIONAL_HEADER.Subsystem)
+    checks.check(actual == SUBSYSTEMS[subsystem], f"{SUBSYSTEMS[subsystem]} subsystem", str(actual))
+    checks.check(pe.FILE_HEADER.TimeDateStamp == 0, "no link time in the PE header",
+                 hex(pe.FILE_HEADER.TimeDateStamp))
+    system_dlls = {name.lower() for name in os.listdir(SYSTEM_DLL_DIR)}
+    imported = [entry.dll.decode("ascii") for directory in ("DIRECTORY_ENTRY_IMPORT", "DIRECTORY_ENTRY_DELAY_IMPORT")
+                for entry in getattr(pe, directory, [])]
+    foreign = [dll for dll in imported if dll.lower() not in system_dlls]
+    checks.check(bool(imported) and not foreign, f"imports only system DLLs ({len(imported)})",
+                 "also " + ", ".join(foreign))
 
 
 def check_manifest(checks, records, manifest_path, architecture):
@@ -160,35 +159,97 @@ def check_icon(checks, records, icon_path):
     )
 
 
-def check_program(checks, objdump, exe, machine):
-    headers = subprocess.run([objdump, "-p", exe], check=True, capture_output=True, text=True).stdout
-    checks.check(f"file format pei-{machine}" in headers, f"a pei-{machine} program")
-    subsystem = re.search(r"^Subsystem\s+\S+\s+\((.*)\)", headers, re.MULTILINE)
-    checks.check(subsystem is not None and subsystem.group(1) == "Windows GUI", "Windows GUI subsystem",
-                 subsystem.group(1) if subsystem else "none")
-    system_dlls = {name.lower() for name in os.listdir(SYSTEM_DLL_DIR)}
-    imported = re.findall(r"DLL Name: (\S+)", headers)
-    foreign = [dll for dll in imported if dll.lower() not in system_dlls]
-    checks.check(bool(imported) and not foreign, f"imports only system DLLs ({len(imported)})",
-                 "also " + ", ".join(foreign))
+def version_numbers(version):
+    """'1.0' as the fixed part's two 32-bit halves: major.minor and patch.tweak."""
+    parts = ([int(p) for p in version.split(".")] + [0, 0, 0])[:4]
+    return (parts[0] << 16 | parts[1], parts[2] << 16 | parts[3])
+
+
+def check_version(checks, pe, records, exe, description, version):
+    """pefile parses the version resource along with the resource directory."""
+    versions = [(name, language) for (t, name, language, _) in records if t == RT_VERSION]
+    if not checks.check(versions == [(1, LANG_DE_DE)] and hasattr(pe, "VS_FIXEDFILEINFO"),
+                        "one version resource, ID 1, language 0x0407 (German)", str(versions)):
+        return
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    print(fixed)
+    major_minor, patch_tweak = version_numbers(version)
+    checks.check(fixed.Signature == VS_FFI_SIGNATURE, "fixed part has the version signature")
+    checks.check((fixed.FileVersionMS, fixed.FileVersionLS, fixed.ProductVersionMS, fixed.ProductVersionLS)
+                 == (major_minor, patch_tweak) * 2, f"fixed file and product version {version}")
+    checks.check(fixed.FileFlags & fixed.FileFlagsMask == 0, "no debug, pre-release or patched flag",
+                 hex(fixed.FileFlags))
+    checks.check(fixed.FileOS == VOS_NT_WINDOWS32 and fixed.FileType == VFT_APP,
+                 "an application for 32-bit Windows NT", f"OS {fixed.FileOS:#x}, type {fixed.FileType}")
+
+    string_tables = [table for info in pe.FileInfo[0] if info.Key == b"StringFileInfo"
+                     for table in info.StringTable]
+    translations = [var.entry.get(b"Translation") for info in pe.FileInfo[0] if info.Key == b"VarFileInfo"
+                    for var in info.Var]
+    for table in string_tables:
+        print(f"StringTable {table.LangID.decode()}:")
+        for key, value in table.entries.items():
+            print(f"  {key.decode()}: {value.decode()}")
+    print(f"Translation: {translations}")
+    expected_table = f"{LANG_DE_DE:04x}{CODE_PAGE_UNICODE:04x}"
+    if not checks.check(len(string_tables) == 1 and string_tables[0].LangID.decode().lower() == expected_table,
+                        f"one string table, {expected_table.upper()} (German, Unicode)",
+                        str([t.LangID for t in string_tables])):
+        return
+    strings = {key.decode(): value.decode() for key, value in string_tables[0].entries.items()}
+    name = os.path.basename(exe)
+    expected = {
+        "CompanyName": COMPANY,
+        "ProductName": PRODUCT,
+        "FileDescription": description,
+        "FileVersion": version,
+        "ProductVersion": version,
+        "OriginalFilename": name,
+        "InternalName": os.path.splitext(name)[0],
+    }
+    for key, value in expected.items():
+        checks.check(strings.get(key) == value, f'{key} "{value}"', repr(strings.get(key)))
+    checks.check(COMPANY in strings.get("LegalCopyright", ""), f"LegalCopyright names {COMPANY}",
+                 repr(strings.get("LegalCopyright")))
+    checks.check(translations == [f"{LANG_DE_DE:#06x} {CODE_PAGE_UNICODE:#06x}"],
+                 "translation German (0x0407), Unicode (1200)", str(translations))
+
+
+def check_same_resources(checks, records, reference):
+    expected = read_resources(load(reference))
+    checks.check(sorted(records) == sorted(expected),
+                 f"every resource as in {os.path.basename(reference)} byte for byte",
+                 f"{len(records)} resources here, {len(expected)} there")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--objdump", required=True, help="the target's objdump")
-    parser.add_argument("--machine", required=True, choices=["i386", "x86-64"])
-    parser.add_argument("--architecture", required=True, help='the manifest\'s processorArchitecture')
-    parser.add_argument("--manifest", required=True)
-    parser.add_argument("--icon", required=True)
+    parser.add_argument("--machine", required=True, choices=sorted(MACHINES))
+    parser.add_argument("--subsystem", default="gui", choices=sorted(SUBSYSTEMS))
+    parser.add_argument("--architecture", help="the manifest's processorArchitecture")
+    parser.add_argument("--manifest", help="the manifest file that the program carries")
+    parser.add_argument("--icon", help="the .ico file that the program carries as IDI_ICON1")
+    parser.add_argument("--description", help="the version resource's FileDescription")
+    parser.add_argument("--version", help="the version resource's file and product version")
+    parser.add_argument("--same-resources-as", metavar="EXE", help="a program with the same resources")
     parser.add_argument("exe")
     args = parser.parse_args()
+    if bool(args.manifest) != bool(args.architecture) or bool(args.description) != bool(args.version):
+        parser.error("--manifest goes with --architecture, --description with --version")
 
     checks = Checks()
-    records = read_resources(args.exe)
+    pe = load(args.exe)
+    records = read_resources(pe)
     print(f"Resources of {args.exe}: {len(records)}")
-    check_program(checks, args.objdump, args.exe, args.machine)
-    check_manifest(checks, records, args.manifest, args.architecture)
-    check_icon(checks, records, args.icon)
+    check_program(checks, pe, args.machine, args.subsystem)
+    if args.manifest:
+        check_manifest(checks, records, args.manifest, args.architecture)
+    if args.icon:
+        check_icon(checks, records, args.icon)
+    if args.description:
+        check_version(checks, pe, records, args.exe, args.description, args.version)
+    if args.same_resources_as:
+        check_same_resources(checks, records, args.same_resources_as)
     print(f"pe-resources: {checks.passed} passed, {checks.failed} failed")
     return 1 if checks.failed else 0
 
