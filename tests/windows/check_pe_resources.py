@@ -180,7 +180,7 @@ def check_version(checks, pe, records, exe, description, version):
     checks.check(fixed.FileFlags & fixed.FileFlagsMask == 0, "no debug, pre-release or patched flag",
                  hex(fixed.FileFlags))
     checks.check(fixed.FileOS == VOS_NT_WINDOWS32 and fixed.FileType == VFT_APP,
-                 "an application for 32-bit Windows NT", f"OS {fixed.FileOS:#x}, type {fixed.FileType}")
+                 "an application for the Win32 API of Windows NT", f"OS {fixed.FileOS:#x}, type {fixed.FileType}")
 
     string_tables = [table for info in pe.FileInfo[0] if info.Key == b"StringFileInfo"
                      for table in info.StringTable]
