@@ -2,72 +2,45 @@
 
 #include "supportlog/repaircipher.h"
 #include "supportlog/supportlogkey.h"
+#include "tools/logcheck.h"
+#include "tools/loglines.h"
+#include "tools/logtreeformat.h"
+#include "tools/logtrees.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <algorithm>
+
+struct LoadedLog
+{
+    QVector<LogLine> lines;
+    LogTrees trees;
+    LogCheck check;
+};
 
 namespace {
-
-// Lines of a log or of standard input: LF or CR LF ends, and a last line without an end counts.
-QList<QByteArray> splitLines(const QByteArray &content)
-{
-    QList<QByteArray> lines = content.split('\n');
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    for (QByteArray &line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
-    return lines;
-}
-
-bool isBase64(const QByteArray &line)
-{
-    static const QRegularExpression base64(QStringLiteral("^[A-Za-z0-9+/]+={0,2}$"));
-    return line.size() % 4 == 0 && base64.match(QString::fromLatin1(line)).hasMatch();
-}
-
-// Opens one line of a log; on failure, says why in words.
-QString openLine(RepairCipher &cipher, const QByteArray &line, QString *reason)
-{
-    if (!isBase64(line)) {
-        *reason = QStringLiteral("not Base64");
-        return QString();
-    }
-    const QByteArray record = QByteArray::fromBase64(line);
-    const QString text = cipher.decryptBytesToText(record);
-    switch (cipher.lastStatus()) {
-    case RepairCipher::CipherOk:
-        return text;
-    case RepairCipher::CipherBadHeader:
-        *reason = QStringLiteral("bad header");
-        return QString();
-    default:
-        break;
-    }
-    // A record whose check holds when its compressed flag is taken away is intact but for the
-    // compressed data.
-    QByteArray uncompressed = record;
-    uncompressed[1] = char(uncompressed.at(1) & ~RepairCipher::FlagCompressed);
-    const bool compressed = uncompressed != record;
-    cipher.decryptBytes(uncompressed);
-    *reason = compressed && cipher.lastStatus() == RepairCipher::CipherOk
-            ? QStringLiteral("corrupt compressed data")
-            : QStringLiteral("integrity mismatch");
-    return QString();
-}
 
 void print(QIODevice *device, const QString &text)
 {
     device->write(text.toUtf8());
 }
 
-QString lineCount(int count)
+// The files each command takes, by name for the message when one is missing.
+QStringList fileArguments(const QString &command)
 {
-    return count == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(count);
+    if (command == QLatin1String("seal"))
+        return {};
+    if (command == QLatin1String("diff"))
+        return { QStringLiteral("FILE1 (the log before)"), QStringLiteral("FILE2 (the log after)") };
+    return { QStringLiteral("FILE") };
 }
+
+const QStringList commands = { QStringLiteral("open"), QStringLiteral("check"),
+                               QStringLiteral("tree"), QStringLiteral("reg"),
+                               QStringLiteral("diff"), QStringLiteral("seal") };
 
 } // namespace
 
@@ -82,17 +55,36 @@ int RepairLogTool::run(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
             "Opens the support logs (velto.kormand_repair) that users of the Velto Studio "
-            "RepairTool send.\n\n"
+            "RepairTool send. FILE may be - for standard input.\n\n"
             "Commands:\n"
-            "  open FILE   print the text of every line of the log, one per line (UTF-8)\n"
-            "  check FILE  print only how many lines there are and which do not open\n"
-            "  seal        read UTF-8 text lines from standard input and write them to\n"
-            "              standard output as a log, as the RepairTool does\n\n"
-            "Exit codes: 0 all lines open, 1 some lines do not open (reported on standard\n"
-            "error), 2 the file cannot be read or the command line is wrong."));
+            "  open FILE        print the text of every line of the log, one per line (UTF-8);\n"
+            "                   a damaged line is printed as a marked placeholder\n"
+            "  check FILE       check every line's seal and the log's structure: missing,\n"
+            "                   damaged, reordered and cut-off lines\n"
+            "  tree FILE        print the registry trees behind the log, each value once\n"
+            "  reg FILE         write the trees as a Registry Editor file (UTF-16LE)\n"
+            "  diff FILE1 FILE2 print the values added, removed and changed from FILE1 to FILE2\n"
+            "  seal             read UTF-8 text lines from standard input and write them to\n"
+            "                   standard output as a log, as the RepairTool does\n\n"
+            "Exit codes: 0 the log is intact and complete, 1 it is damaged, incomplete or no\n"
+            "support log (reported on standard error, by check on standard output), 2 the file\n"
+            "cannot be read or the command line is wrong."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("open, check or seal"));
+    const QCommandLineOption skipOption(
+            QStringLiteral("skip-damaged"),
+            QStringLiteral("open: leave damaged lines out instead of marking them"));
+    const QCommandLineOption hiveOption(
+            QStringLiteral("hive"),
+            QStringLiteral("reg: only the tree of this hive (HKEY_CURRENT_USER or "
+                           "HKEY_LOCAL_MACHINE), as a stand-in hive file"),
+            QStringLiteral("hive"));
+    const QCommandLineOption outputOption(
+            { QStringLiteral("o"), QStringLiteral("output") },
+            QStringLiteral("reg: write into this file instead of standard output"),
+            QStringLiteral("file"));
+    parser.addOptions({ skipOption, hiveOption, outputOption });
+    parser.addPositionalArgument(QStringLiteral("command"), commands.join(QStringLiteral(", ")));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the log file"),
                                  QStringLiteral("[FILE]"));
 
@@ -111,57 +103,191 @@ int RepairLogTool::run(const QStringList &arguments)
         return ExitOk;
     }
 
-    const QStringList positional = parser.positionalArguments();
-    const QString command = positional.value(0);
-    if ((command == QLatin1String("open") || command == QLatin1String("check"))
-        && positional.size() == 2)
-        return readLog(positional.at(1), command == QLatin1String("open"));
-    if (command == QLatin1String("seal") && positional.size() == 1)
-        return sealLog();
-    if (command.isEmpty())
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
         return usageError(QStringLiteral("No command given."));
-    return usageError(QStringLiteral("Unknown command or wrong arguments: %1")
-                              .arg(positional.join(QLatin1Char(' '))));
+    const QString command = positional.takeFirst();
+    if (!commands.contains(command))
+        return usageError(QStringLiteral("Unknown command: %1").arg(command));
+    const QStringList wanted = fileArguments(command);
+    if (positional.size() < wanted.size())
+        return usageError(QStringLiteral("%1: the argument %2 is missing")
+                                  .arg(command, wanted.at(positional.size())));
+    if (positional.size() > wanted.size())
+        return usageError(QStringLiteral("%1: too many arguments: %2")
+                                  .arg(command, positional.mid(wanted.size()).join(QLatin1Char(' '))));
+    const bool regOptions = parser.isSet(hiveOption) || parser.isSet(outputOption);
+    if ((parser.isSet(skipOption) && command != QLatin1String("open"))
+        || (regOptions && command != QLatin1String("reg")))
+        return usageError(QStringLiteral("%1: option not for this command").arg(command));
+    return runCommand(command, positional, parser);
 }
 
-int RepairLogTool::readLog(const QString &path, bool printLines)
+int RepairLogTool::runCommand(const QString &command, const QStringList &files,
+                              const QCommandLineParser &parser)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        print(errors,
-              QStringLiteral("repairlog: cannot read %1: %2\n").arg(path, file.errorString()));
-        return ExitUnusable;
+    if (command == QLatin1String("open"))
+        return openLog(files.at(0), parser.isSet(QStringLiteral("skip-damaged")));
+    if (command == QLatin1String("check"))
+        return checkLog(files.at(0));
+    if (command == QLatin1String("tree"))
+        return showTrees(files.at(0));
+    if (command == QLatin1String("reg")) {
+        const QString hive = parser.value(QStringLiteral("hive"));
+        if (!hive.isEmpty() && hive != QLatin1String("HKEY_CURRENT_USER")
+            && hive != QLatin1String("HKEY_LOCAL_MACHINE"))
+            return usageError(QStringLiteral("reg: unknown hive %1").arg(hive));
+        return writeRegFile(files.at(0), hive, parser.value(QStringLiteral("output")));
     }
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        print(errors,
-              QStringLiteral("repairlog: cannot read %1: %2\n").arg(path, file.errorString()));
-        return ExitUnusable;
-    }
+    if (command == QLatin1String("diff"))
+        return diffLogs(files.at(0), files.at(1));
+    return sealLog();
+}
 
-    RepairCipher cipher(SupportLogKey);
-    const QList<QByteArray> lines = splitLines(content);
-    QStringList failing;
-    for (int i = 0; i < lines.size(); ++i) {
-        QString reason;
-        const QString text = openLine(cipher, lines.at(i).trimmed(), &reason);
-        if (!reason.isEmpty()) {
-            failing.append(QString::number(i + 1));
-            if (printLines)
-                print(errors, QStringLiteral("line %1: %2\n").arg(i + 1).arg(reason));
-        } else if (printLines) {
-            print(output, text + QLatin1Char('\n'));
+bool RepairLogTool::read(const QString &path, QByteArray *content)
+{
+    if (path == QLatin1String("-")) {
+        *content = input->readAll();
+        return true;
+    }
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        *content = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            return true;
+    }
+    print(errors, QStringLiteral("repairlog: cannot read %1: %2\n").arg(path, file.errorString()));
+    return false;
+}
+
+int RepairLogTool::load(const QString &path, LoadedLog *log)
+{
+    QByteArray content;
+    if (!read(path, &content))
+        return ExitUnusable;
+    log->lines = openLogLines(content);
+    const QString notALog = notASupportLog(log->lines);
+    if (!notALog.isEmpty()) {
+        print(errors, QStringLiteral("%1: %2\n").arg(path, notALog));
+        return ExitDamagedLines;
+    }
+    log->trees = rebuildTrees(log->lines);
+    log->check = ::checkLog(log->lines, log->trees);
+    return ExitOk;
+}
+
+int RepairLogTool::openLog(const QString &path, bool skipDamaged)
+{
+    QByteArray content;
+    if (!read(path, &content))
+        return ExitUnusable;
+    const QVector<LogLine> lines = openLogLines(content);
+    const QString notALog = notASupportLog(lines);
+    if (!notALog.isEmpty()) {
+        print(errors, QStringLiteral("%1: %2\n").arg(path, notALog));
+        return ExitDamagedLines;
+    }
+    bool damaged = false;
+    for (const LogLine &line : lines) {
+        if (line.intact) {
+            print(output, line.text + QLatin1Char('\n'));
+            continue;
+        }
+        damaged = true;
+        print(errors, QStringLiteral("line %1: %2\n").arg(line.number).arg(line.damage));
+        // A placeholder keeps output line n at file line n.
+        if (!skipDamaged)
+            print(output,
+                  QStringLiteral("<<< line %1 damaged: %2 >>>\n").arg(line.number).arg(line.damage));
+    }
+    return damaged ? ExitDamagedLines : ExitOk;
+}
+
+int RepairLogTool::checkLog(const QString &path)
+{
+    QByteArray content;
+    if (!read(path, &content))
+        return ExitUnusable;
+    const QVector<LogLine> lines = openLogLines(content);
+    const QString notALog = notASupportLog(lines);
+    if (!notALog.isEmpty()) {
+        print(output, notALog + QLatin1Char('\n'));
+        return ExitDamagedLines;
+    }
+    const LogCheck check = ::checkLog(lines, rebuildTrees(lines));
+    print(output, check.report());
+    return check.intactAndComplete() ? ExitOk : ExitDamagedLines;
+}
+
+int RepairLogTool::showTrees(const QString &path)
+{
+    LoadedLog log;
+    if (const int failed = load(path, &log))
+        return failed;
+    print(output, formatLogTrees(log.trees, log.check.valueNotes));
+    if (log.check.intactAndComplete())
+        return ExitOk;
+    print(errors, log.check.report());
+    return ExitDamagedLines;
+}
+
+int RepairLogTool::writeRegFile(const QString &path, const QString &hive, const QString &outputPath)
+{
+    LoadedLog log;
+    if (const int failed = load(path, &log))
+        return failed;
+    const QByteArray regFile = logTreesToRegFile(log.trees, hive);
+    if (outputPath.isEmpty()) {
+        output->write(regFile);
+    } else {
+        QSaveFile file(outputPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(regFile) != regFile.size()
+            || !file.commit()) {
+            print(errors,
+                  QStringLiteral("repairlog: cannot write %1: %2\n")
+                          .arg(outputPath, file.errorString()));
+            return ExitUnusable;
         }
     }
+    if (log.check.intactAndComplete())
+        return ExitOk;
+    print(errors, log.check.report());
+    return ExitDamagedLines;
+}
 
-    if (!printLines) {
-        print(output,
-              failing.isEmpty()
-                      ? QStringLiteral("%1, all intact\n").arg(lineCount(lines.size()))
-                      : QStringLiteral("%1, failing: %2\n")
-                                .arg(lineCount(lines.size()), failing.join(QStringLiteral(", "))));
+int RepairLogTool::diffLogs(const QString &before, const QString &after)
+{
+    LoadedLog logs[2];
+    const QString paths[2] = { before, after };
+    for (int i = 0; i < 2; ++i) {
+        if (const int failed = load(paths[i], &logs[i]))
+            return failed;
     }
-    return failing.isEmpty() ? ExitOk : ExitDamagedLines;
+    const QHash<QString, QString> old = logValues(logs[0].trees);
+    const QHash<QString, QString> now = logValues(logs[1].trees);
+    QStringList names = old.keys() + now.keys();
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    QString differences;
+    for (const QString &name : qAsConst(names)) {
+        if (!now.contains(name))
+            differences += QStringLiteral("removed %1=\"%2\"\n").arg(name, old.value(name));
+        else if (!old.contains(name))
+            differences += QStringLiteral("added   %1=\"%2\"\n").arg(name, now.value(name));
+        else if (old.value(name) != now.value(name))
+            differences += QStringLiteral("changed %1=\"%2\", was \"%3\"\n")
+                                   .arg(name, now.value(name), old.value(name));
+    }
+    print(output, differences.isEmpty() ? QStringLiteral("no values added, removed or changed\n")
+                                        : differences);
+    int exitCode = ExitOk;
+    for (int i = 0; i < 2; ++i) {
+        if (!logs[i].check.intactAndComplete()) {
+            print(errors, QStringLiteral("%1:\n%2").arg(paths[i], logs[i].check.report()));
+            exitCode = ExitDamagedLines;
+        }
+    }
+    return exitCode;
 }
 
 int RepairLogTool::sealLog()

@@ -4,10 +4,13 @@
 #include <QString>
 #include <QStringList>
 
+class QCommandLineParser;
 class QIODevice;
+struct LoadedLog;
 
-// The support side's command-line reader of support logs: opens or checks a log file line by
-// line, or seals text lines into a log, with the tool's own key.
+// The support side's command-line reader of support logs: opens a log line by line, checks it
+// against the trees rebuilt from it, shows those trees or writes them as a Registry Editor file,
+// compares two logs, or seals text lines into a log, with the tool's own key.
 class RepairLogTool
 {
 public:
@@ -19,7 +22,17 @@ public:
     int run(const QStringList &arguments);
 
 private:
-    int readLog(const QString &path, bool printLines);
+    int runCommand(const QString &command, const QStringList &files,
+                   const QCommandLineParser &parser);
+    // Reads a file, or standard input for "-"; false after saying why it cannot be read.
+    bool read(const QString &path, QByteArray *content);
+    // Reads, opens, rebuilds and checks a log; the exit code when it is no log to go on with.
+    int load(const QString &path, LoadedLog *log);
+    int openLog(const QString &path, bool skipDamaged);
+    int checkLog(const QString &path);
+    int showTrees(const QString &path);
+    int writeRegFile(const QString &path, const QString &hive, const QString &outputPath);
+    int diffLogs(const QString &before, const QString &after);
     int sealLog();
     int usageError(const QString &message);
 

@@ -1,0 +1,24 @@
+#ifndef LOGTREEFORMAT_H
+#define LOGTREEFORMAT_H
+
+#include "tools/logtrees.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+// The rebuilt trees as support reads them: each key once with its values below it, as the
+// Registry Editor's export groups them; values quoted, followed by what the check says about
+// their lines (notes).
+QString formatLogTrees(const LogTrees &trees, const QHash<const LogValue *, QStringList> &notes);
+
+// The rebuilt trees as a Registry Editor file, UTF-16LE with byte-order mark and CR LF ends,
+// every value a string (the log keeps only their text). With a hive name, only that hive's tree:
+// the form of a stand-in hive file.
+QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive = QString());
+
+// Every value of the trees as "[registry key path] "name"", mapped to its text.
+QHash<QString, QString> logValues(const LogTrees &trees);
+
+#endif // LOGTREEFORMAT_H
