@@ -56,8 +56,8 @@ private:
                      const QPair<QString, const LogValue *> &b) { return a.first < b.first; });
         for (const auto &value : qAsConst(values)) {
             const QString id = QStringLiteral("[%1] + [%2]").arg(path, value.first);
-            lines.append({ id + QStringLiteral(": ") + value.second->text, id,
-                           ExpectedLine::Value, &key, value.second });
+            lines.append({ id + QStringLiteral(": ") + value.second->text, id, ExpectedLine::Value,
+                           &key, value.second });
         }
     }
 
@@ -110,11 +110,12 @@ public:
     {
         const QVector<QPair<int, int>> anchors = keptAnchors();
         QPair<int, int> previous(-1, -1);
-        for (const auto &anchor : anchors + QVector<QPair<int, int>>{ { actual.size(),
-                                                                       expected.size() } }) {
+        for (const auto &anchor :
+             anchors + QVector<QPair<int, int>>{ { actual.size(), expected.size() } }) {
             alignGap(previous, anchor);
             previous = anchor;
         }
+        pairMovedLines();
         report();
         std::stable_sort(result.findings.begin(), result.findings.end(),
                          [](const LogFinding &a, const LogFinding &b) { return a.line < b.line; });
@@ -149,10 +150,9 @@ private:
         QVector<int> tails;
         QVector<int> before(anchors.size(), -1);
         for (int k = 0; k < anchors.size(); ++k) {
-            const auto at = std::lower_bound(tails.begin(), tails.end(), anchors.at(k).second,
-                                             [&](int tail, int j) {
-                                                 return anchors.at(tail).second < j;
-                                             });
+            const auto at = std::lower_bound(
+                    tails.begin(), tails.end(), anchors.at(k).second,
+                    [&](int tail, int j) { return anchors.at(tail).second < j; });
             if (at != tails.begin())
                 before[k] = *(at - 1);
             if (at == tails.end())
@@ -221,7 +221,8 @@ private:
                 if (y > 0)
                     consider(cost[x * width + y - 1] + 2, 'i');
                 if (x > 0 && y > 0 && fits(a.at(x - 1), b.at(y - 1)))
-                    consider(cost[(x - 1) * width + y - 1] + (actual.at(a.at(x - 1)).intact ? 0 : 1),
+                    consider(cost[(x - 1) * width + y - 1]
+                                     + (actual.at(a.at(x - 1)).intact ? 0 : 1),
                              'm');
                 if (x > 1 && y > 1 && actual.at(a.at(x - 1)).intact && actual.at(a.at(x - 2)).intact
                     && ids.at(a.at(x - 2)) == expected.at(b.at(y - 1)).id
@@ -253,6 +254,32 @@ private:
                 --x;
                 break;
             }
+        }
+    }
+
+    // A line that the alignment left over where another line of its kind is missing was moved
+    // across a line that pins the alignment: the missing one nearest to where it stands.
+    void pairMovedLines()
+    {
+        QHash<QString, QVector<int>> missing;
+        for (int j = 0; j < expected.size(); ++j) {
+            if (expectedMatch.at(j) < 0)
+                missing[expected.at(j).id].append(j);
+        }
+        for (int i = 0; i < actual.size(); ++i) {
+            if (actualMatch.at(i) >= 0 || repeats.at(i) >= 0 || !actual.at(i).intact)
+                continue;
+            QVector<int> &candidates = missing[ids.at(i)];
+            if (candidates.isEmpty())
+                continue;
+            const int here = i > 0 && actualMatch.at(i - 1) >= 0 ? actualMatch.at(i - 1) + 1 : 0;
+            const auto nearest
+                    = std::min_element(candidates.begin(), candidates.end(), [&](int a, int b) {
+                          return qAbs(a - here) < qAbs(b - here);
+                      });
+            match(i, *nearest);
+            moved[i] = true;
+            candidates.erase(nearest);
         }
     }
 
@@ -329,7 +356,8 @@ private:
                             .arg(line.number)
                             .arg(actual.at(repeats.at(i)).number));
             else if (line.intact)
-                add(line.number, QStringLiteral("line %1 unexpected: %2").arg(line.number).arg(line.text));
+                add(line.number,
+                    QStringLiteral("line %1 unexpected: %2").arg(line.number).arg(line.text));
             else
                 add(line.number,
                     QStringLiteral("line %1 damaged (%2), cannot be restored: the log holds no "
@@ -353,7 +381,9 @@ private:
                 want.value);
         if (transposed.at(i)) {
             add(line.number,
-                QStringLiteral("lines %1 and %2 out of order").arg(line.number).arg(line.number + 1));
+                QStringLiteral("lines %1 and %2 out of order")
+                        .arg(line.number)
+                        .arg(line.number + 1));
         } else if (moved.at(i)) {
             // A swap of two neighbours is named once, by the first of the two.
             const bool swappedWithNext = i + 1 < actual.size() && actualMatch.at(i + 1) == j - 1;
@@ -404,9 +434,9 @@ QString LogCheck::report() const
         text += finding.text + QLatin1Char('\n');
     if (findings.isEmpty())
         return text
-                + (linesRead == 1 ? QStringLiteral("1 line, all intact and complete\n")
-                                  : QStringLiteral("%1 lines, all intact and complete\n")
-                                            .arg(linesRead));
+                + (linesRead == 1
+                           ? QStringLiteral("1 line, all intact and complete\n")
+                           : QStringLiteral("%1 lines, all intact and complete\n").arg(linesRead));
     return text
             + QStringLiteral("%1 lines read, %2 expected: damaged or incomplete\n")
                       .arg(linesRead)

@@ -74,11 +74,10 @@ void addToHive(RegistryNode *node, const LogKey &key, QStringList *leftOut)
     }
 }
 
-void collectValues(const LogKey &key, QHash<QString, QString> *values)
+void collectValues(const LogKey &key, QMap<QPair<QString, QString>, QString> *values)
 {
     for (const LogValue &value : key.values)
-        values->insert(QLatin1Char('[') + registryPath(key) + QStringLiteral("] ") + quotedName(value),
-                       value.text);
+        values->insert({ registryPath(key), quotedName(value) }, value.text);
     for (const auto &child : key.children)
         collectValues(*child, values);
 }
@@ -119,9 +118,9 @@ QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive)
     return "\xff\xfe" + toUtf16Le(text + body + lineEnd);
 }
 
-QHash<QString, QString> logValues(const LogTrees &trees)
+QMap<QPair<QString, QString>, QString> logValues(const LogTrees &trees)
 {
-    QHash<QString, QString> values;
+    QMap<QPair<QString, QString>, QString> values;
     for (const auto &root : trees.roots)
         collectValues(*root, &values);
     return values;

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QMap>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -18,7 +20,8 @@ QString formatLogTrees(const LogTrees &trees, const QHash<const LogValue *, QStr
 // the form of a stand-in hive file.
 QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive = QString());
 
-// Every value of the trees as "[registry key path] "name"", mapped to its text.
-QHash<QString, QString> logValues(const LogTrees &trees);
+// Every value of the trees by its key's registry path and its quoted name ("@" for the default
+// value), mapped to its text.
+QMap<QPair<QString, QString>, QString> logValues(const LogTrees &trees);
 
 #endif // LOGTREEFORMAT_H

@@ -236,10 +236,9 @@ private:
     static void insertBefore(LogKey *parent, const LogKey *sibling, std::unique_ptr<LogKey> key)
     {
         auto &children = parent->children;
-        const auto at = std::find_if(children.begin(), children.end(),
-                                     [&](const std::unique_ptr<LogKey> &c) {
-                                         return c.get() == sibling;
-                                     });
+        const auto at = std::find_if(
+                children.begin(), children.end(),
+                [&](const std::unique_ptr<LogKey> &c) { return c.get() == sibling; });
         key->parent = parent;
         children.insert(at, std::move(key));
     }
@@ -266,10 +265,9 @@ private:
                 after->children.push_back(std::move(key));
             } else if (after && after->parent) {
                 LogKey *parent = after->parent;
-                const auto at = std::find_if(parent->children.begin(), parent->children.end(),
-                                             [&](const std::unique_ptr<LogKey> &c) {
-                                                 return c.get() == after;
-                                             });
+                const auto at = std::find_if(
+                        parent->children.begin(), parent->children.end(),
+                        [&](const std::unique_ptr<LogKey> &c) { return c.get() == after; });
                 insertBefore(parent, at + 1 == parent->children.end() ? nullptr : (at + 1)->get(),
                              std::move(key));
             } else {

@@ -34,13 +34,14 @@ QStringList fileArguments(const QString &command)
     if (command == QLatin1String("seal"))
         return {};
     if (command == QLatin1String("diff"))
-        return { QStringLiteral("FILE1 (the log before)"), QStringLiteral("FILE2 (the log after)") };
+        return { QStringLiteral("FILE1 (the log before)"),
+                 QStringLiteral("FILE2 (the log after)") };
     return { QStringLiteral("FILE") };
 }
 
-const QStringList commands = { QStringLiteral("open"), QStringLiteral("check"),
-                               QStringLiteral("tree"), QStringLiteral("reg"),
-                               QStringLiteral("diff"), QStringLiteral("seal") };
+const QStringList commands
+        = { QStringLiteral("open"), QStringLiteral("check"), QStringLiteral("tree"),
+            QStringLiteral("reg"),  QStringLiteral("diff"),  QStringLiteral("seal") };
 
 } // namespace
 
@@ -114,8 +115,9 @@ int RepairLogTool::run(const QStringList &arguments)
         return usageError(QStringLiteral("%1: the argument %2 is missing")
                                   .arg(command, wanted.at(positional.size())));
     if (positional.size() > wanted.size())
-        return usageError(QStringLiteral("%1: too many arguments: %2")
-                                  .arg(command, positional.mid(wanted.size()).join(QLatin1Char(' '))));
+        return usageError(
+                QStringLiteral("%1: too many arguments: %2")
+                        .arg(command, positional.mid(wanted.size()).join(QLatin1Char(' '))));
     const bool regOptions = parser.isSet(hiveOption) || parser.isSet(outputOption);
     if ((parser.isSet(skipOption) && command != QLatin1String("open"))
         || (regOptions && command != QLatin1String("reg")))
@@ -198,7 +200,9 @@ int RepairLogTool::openLog(const QString &path, bool skipDamaged)
         // A placeholder keeps output line n at file line n.
         if (!skipDamaged)
             print(output,
-                  QStringLiteral("<<< line %1 damaged: %2 >>>\n").arg(line.number).arg(line.damage));
+                  QStringLiteral("<<< line %1 damaged: %2 >>>\n")
+                          .arg(line.number)
+                          .arg(line.damage));
     }
     return damaged ? ExitDamagedLines : ExitOk;
 }
@@ -263,23 +267,25 @@ int RepairLogTool::diffLogs(const QString &before, const QString &after)
         if (const int failed = load(paths[i], &logs[i]))
             return failed;
     }
-    const QHash<QString, QString> old = logValues(logs[0].trees);
-    const QHash<QString, QString> now = logValues(logs[1].trees);
-    QStringList names = old.keys() + now.keys();
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
+    const QMap<QPair<QString, QString>, QString> old = logValues(logs[0].trees);
+    const QMap<QPair<QString, QString>, QString> now = logValues(logs[1].trees);
+    QMap<QPair<QString, QString>, QString> both = old;
+    for (auto it = now.cbegin(); it != now.cend(); ++it)
+        both.insert(it.key(), it.value());
     QString differences;
-    for (const QString &name : qAsConst(names)) {
-        if (!now.contains(name))
-            differences += QStringLiteral("removed %1=\"%2\"\n").arg(name, old.value(name));
-        else if (!old.contains(name))
-            differences += QStringLiteral("added   %1=\"%2\"\n").arg(name, now.value(name));
-        else if (old.value(name) != now.value(name))
+    for (auto it = both.cbegin(); it != both.cend(); ++it) {
+        const QString name = QStringLiteral("[%1] %2").arg(it.key().first, it.key().second);
+        if (!now.contains(it.key()))
+            differences += QStringLiteral("removed %1=\"%2\"\n").arg(name, old.value(it.key()));
+        else if (!old.contains(it.key()))
+            differences += QStringLiteral("added   %1=\"%2\"\n").arg(name, now.value(it.key()));
+        else if (old.value(it.key()) != now.value(it.key()))
             differences += QStringLiteral("changed %1=\"%2\", was \"%3\"\n")
-                                   .arg(name, now.value(name), old.value(name));
+                                   .arg(name, now.value(it.key()), old.value(it.key()));
     }
-    print(output, differences.isEmpty() ? QStringLiteral("no values added, removed or changed\n")
-                                        : differences);
+    print(output,
+          differences.isEmpty() ? QStringLiteral("no values added, removed or changed\n")
+                                : differences);
     int exitCode = ExitOk;
     for (int i = 0; i < 2; ++i) {
         if (!logs[i].check.intactAndComplete()) {
