@@ -118,3 +118,33 @@ To start over, remove this folder; the next scripts/run seeds it again:
     rm -rf '$final'
 EOF
 }
+
+# Writes the demo system into the empty folder $2 with Kormand's two registry trees replaced by
+# those rebuilt from the support log $1 (the rest of the demo stays: a log holds no folders).
+seed_demo_from_log() {
+    local log=$1 root=$2 hive status damaged=0
+    write_demo_system "$root" "$root"
+    for hive in HKEY_CURRENT_USER HKEY_LOCAL_MACHINE; do
+        local tree="$root/registry/$hive.from-log"
+        # Exit code 1 is a damaged log, rebuilt as far as it goes; repairlog names what it found.
+        status=0
+        "$BUILD_DIR/bin/repairlog" reg --hive "$hive" -o "$tree" "$log" 2>/dev/null || status=$?
+        if [ "$status" -gt 1 ] || [ ! -f "$tree" ]; then
+            "$BUILD_DIR/bin/repairlog" check "$log" >&2 || true
+            echo "scripts/run: no registry trees to rebuild from $log" >&2
+            return 1
+        fi
+        # The stand-in reads sections in order: the demo's Kormand tree is removed, the log's
+        # added. The rest of the demo's hive (policies, other programs) stays.
+        {
+            case $hive in
+            HKEY_CURRENT_USER) printf '\n[-HKEY_CURRENT_USER\\Software\\Kormand]\n' ;;
+            *) printf '\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand]\n' ;;
+            esac
+            iconv -f UTF-16 -t UTF-8 "$tree" | tr -d '\r' | tail -n +2
+        } >> "$root/registry/$hive.reg"
+        rm "$tree"
+        [ "$status" -eq 0 ] || damaged=1
+    done
+    [ "$damaged" -eq 0 ] || "$BUILD_DIR/bin/repairlog" check "$log" >&2 || true
+}

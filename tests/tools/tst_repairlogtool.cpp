@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -500,7 +501,7 @@ void TestRepairLogTool::checksStructure_data()
 
     for (const int index : { 3, machineHeader - 2, machineHeader - 1 }) {
         QList<QByteArray> swapped = log;
-        swapped.swapItemsAt(index, index + 1);
+        std::swap(swapped[index], swapped[index + 1]);
         QTest::addRow("lines %d and %d swapped", index + 1, index + 2)
                 << joined(swapped)
                 << QStringLiteral("lines %1 and %2 out of order").arg(index + 1).arg(index + 2)
@@ -565,10 +566,15 @@ void TestRepairLogTool::checksStructure()
     QFETCH(QString, findings);
     QFETCH(int, exitCode);
 
-    const Result result = runTool({ QStringLiteral("check"), writeLog(content) });
-    QCOMPARE(result.errors, QByteArray());
-    QCOMPARE(result.exitCode, exitCode);
-    QStringList said = QString::fromUtf8(result.output).split(QLatin1Char('\n'));
+    // Run as support runs it, which also keeps the cipher's warnings about a program's bytes
+    // out of the test's output.
+    QProcess reader;
+    reader.start(RepairLog, { QStringLiteral("check"), writeLog(content) },
+                 QIODevice::ReadOnly | QIODevice::Text);
+    QVERIFY(reader.waitForFinished());
+    QCOMPARE(reader.readAllStandardError(), QByteArray());
+    QCOMPARE(reader.exitCode(), exitCode);
+    QStringList said = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\n'));
     QCOMPARE(said.takeLast(), QString());
     if (findings.startsWith(QLatin1String("not a support log"))) {
         QCOMPARE(said, QStringList(findings));
