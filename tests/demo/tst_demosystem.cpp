@@ -3,11 +3,17 @@
 #include "platform/registrykey.h"
 #include "platform/standinhivefile.h"
 #include "supportlog/registrydump.h"
+#include "supportlog/repaircipher.h"
+#include "supportlog/supportlogkey.h"
 #include "temporaryroot.h"
 
+#include <QDir>
 #include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -75,6 +81,7 @@ private slots:
     void everyFixChangesWhatItNames_data();
     void everyFixChangesWhatItNames();
     void logHoldsTheNestedMakerTrees();
+    void seedingFromALogGivesItsTrees();
 
 private:
     std::unique_ptr<TemporaryRoot> temporary;
@@ -259,6 +266,52 @@ void TestDemoSystem::logHoldsTheNestedMakerTrees()
     const QString all = lines.join(QLatin1Char('\n'));
     QVERIFY(!all.contains(QStringLiteral("EnableLUA")));
     QVERIFY(!all.contains(QStringLiteral("Notepad")));
+}
+
+void TestDemoSystem::seedingFromALogGivesItsTrees()
+{
+    // The demo's log, with one value changed in every copy, so the trees can only come from it.
+    QStringList lines = dumpRegistry().replaceInStrings(QStringLiteral("]: 4.2.1"),
+                                                        QStringLiteral("]: 9.9.9"));
+    QFile log(temporary->filePath(QStringLiteral("velto.kormand_repair")));
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    RepairCipher cipher(SupportLogKey);
+    for (const QString &line : qAsConst(lines))
+        log.write(cipher.encryptTextToBase64(line).toLatin1() + '\n');
+    log.close();
+
+    const QString fromLog = temporary->filePath(QStringLiteral("from-log"));
+    QVERIFY(QDir().mkpath(fromLog));
+    QProcess seed;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("BUILD_DIR"),
+                       QFileInfo(QStringLiteral(REPAIRLOG_PATH)).absolutePath()
+                               + QStringLiteral("/.."));
+    seed.setProcessEnvironment(environment);
+    seed.start(QStringLiteral("bash"),
+               { QStringLiteral("-c"),
+                 QStringLiteral("set -e; source \"$1\"; seed_demo_from_log \"$2\" \"$3\""),
+                 QStringLiteral("bash"), QStringLiteral(DEMO_SCRIPT), log.fileName(), fromLog });
+    QVERIFY(seed.waitForFinished(60000));
+    QVERIFY2(seed.exitCode() == 0, seed.readAllStandardError().constData());
+
+    qputenv("REPAIRTOOL_ROOT", fromLog.toLocal8Bit());
+    // The empty key Fenster is in the log only as a blank line and a separator: left out.
+    const int fenster = lines.indexOf(QStringLiteral(
+            "[HKEY_CURRENT_USER\\Software\\Kormand\\Velto Studio] + [Version]: 9.9.9"));
+    QVERIFY(fenster > 0);
+    QCOMPARE(lines.mid(fenster + 1, 2),
+             QStringList({ QStringLiteral(" "),
+                           QStringLiteral("====================================") }));
+    lines.erase(lines.begin() + fenster + 1, lines.begin() + fenster + 3);
+    QCOMPARE(dumpRegistry(), lines);
+    // The rest of the demo is there as ever.
+    const DemoState state = readState(fromLog);
+    QCOMPARE(state.value(machineTree
+                         + QStringLiteral(
+                                 "/Microsoft/Windows/CurrentVersion/Policies/System/EnableLUA")),
+             QStringLiteral("1"));
+    QVERIFY(state.contains(roaming + QStringLiteral("Kormand/Velto-Studio Profi/velto.set")));
 }
 
 QTEST_MAIN(TestDemoSystem)
