@@ -162,17 +162,24 @@ bool RepairLogTool::read(const QString &path, QByteArray *content)
     return false;
 }
 
-int RepairLogTool::load(const QString &path, LoadedLog *log)
+int RepairLogTool::openLines(const QString &path, QVector<LogLine> *lines, QIODevice *verdict,
+                             const QString &prefix)
 {
     QByteArray content;
     if (!read(path, &content))
         return ExitUnusable;
-    log->lines = openLogLines(content);
-    const QString notALog = notASupportLog(log->lines);
-    if (!notALog.isEmpty()) {
-        print(errors, QStringLiteral("%1: %2\n").arg(path, notALog));
-        return ExitDamagedLines;
-    }
+    *lines = openLogLines(content);
+    const QString notALog = notASupportLog(*lines);
+    if (notALog.isEmpty())
+        return ExitOk;
+    print(verdict, prefix + notALog + QLatin1Char('\n'));
+    return ExitDamagedLines;
+}
+
+int RepairLogTool::load(const QString &path, LoadedLog *log)
+{
+    if (const int failed = openLines(path, &log->lines, errors, path + QStringLiteral(": ")))
+        return failed;
     log->trees = rebuildTrees(log->lines);
     log->check = ::checkLog(log->lines, log->trees);
     return ExitOk;
@@ -180,17 +187,11 @@ int RepairLogTool::load(const QString &path, LoadedLog *log)
 
 int RepairLogTool::openLog(const QString &path, bool skipDamaged)
 {
-    QByteArray content;
-    if (!read(path, &content))
-        return ExitUnusable;
-    const QVector<LogLine> lines = openLogLines(content);
-    const QString notALog = notASupportLog(lines);
-    if (!notALog.isEmpty()) {
-        print(errors, QStringLiteral("%1: %2\n").arg(path, notALog));
-        return ExitDamagedLines;
-    }
+    QVector<LogLine> lines;
+    if (const int failed = openLines(path, &lines, errors, path + QStringLiteral(": ")))
+        return failed;
     bool damaged = false;
-    for (const LogLine &line : lines) {
+    for (const LogLine &line : qAsConst(lines)) {
         if (line.intact) {
             print(output, line.text + QLatin1Char('\n'));
             continue;
@@ -209,15 +210,9 @@ int RepairLogTool::openLog(const QString &path, bool skipDamaged)
 
 int RepairLogTool::checkLog(const QString &path)
 {
-    QByteArray content;
-    if (!read(path, &content))
-        return ExitUnusable;
-    const QVector<LogLine> lines = openLogLines(content);
-    const QString notALog = notASupportLog(lines);
-    if (!notALog.isEmpty()) {
-        print(output, notALog + QLatin1Char('\n'));
-        return ExitDamagedLines;
-    }
+    QVector<LogLine> lines;
+    if (const int failed = openLines(path, &lines, output, QString()))
+        return failed;
     const LogCheck check = ::checkLog(lines, rebuildTrees(lines));
     print(output, check.report());
     return check.intactAndComplete() ? ExitOk : ExitDamagedLines;

@@ -3,10 +3,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class QCommandLineParser;
 class QIODevice;
 struct LoadedLog;
+struct LogLine;
 
 // The support side's command-line reader of support logs: opens a log line by line, checks it
 // against the trees rebuilt from it, shows those trees or writes them as a Registry Editor file,
@@ -26,6 +28,10 @@ private:
                    const QCommandLineParser &parser);
     // Reads a file, or standard input for "-"; false after saying why it cannot be read.
     bool read(const QString &path, QByteArray *content);
+    // Reads and opens the lines of a log; the exit code when it cannot be read, or when it is no
+    // support log, which it tells verdict after prefix.
+    int openLines(const QString &path, QVector<LogLine> *lines, QIODevice *verdict,
+                  const QString &prefix);
     // Reads, opens, rebuilds and checks a log; the exit code when it is no log to go on with.
     int load(const QString &path, LoadedLog *log);
     int openLog(const QString &path, bool skipDamaged);
