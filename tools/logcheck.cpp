@@ -153,6 +153,9 @@ private:
             const auto at = std::lower_bound(
                     tails.begin(), tails.end(), anchors.at(k).second,
                     [&](int tail, int j) { return anchors.at(tail).second < j; });
+            // Of two lines that stand for the same one, the first stays.
+            if (at != tails.end() && anchors.at(*at).second == anchors.at(k).second)
+                continue;
             if (at != tails.begin())
                 before[k] = *(at - 1);
             if (at == tails.end())

@@ -548,6 +548,31 @@ void TestRepairLogTool::checksStructure_data()
                 << 1;
     }
 
+    {
+        const int copy
+                = dumped.indexOf(QStringLiteral("[%1\\Player] + [Volume]: 80").arg(userRoot));
+        const int first
+                = dumped.indexOf(QStringLiteral("[%1] + [Player/Volume]: 80").arg(userRoot));
+        QVERIFY(first > 0 && copy > first);
+        QList<QByteArray> changed = log;
+        changed[copy] = sealedLine(QStringLiteral("[%1\\Player] + [Volume]: 81").arg(userRoot));
+        QTest::newRow("copy differs") << joined(changed)
+                                      << QStringLiteral("line %1 differs from its copy in line %2")
+                                                 .arg(copy + 1)
+                                                 .arg(first + 1)
+                                      << 1;
+    }
+    {
+        QList<QByteArray> longer = log;
+        longer.insert(5, sealedLine(QStringLiteral("Hallo")));
+        QTest::newRow("foreign line")
+                << joined(longer) << QStringLiteral("line 6 unexpected: Hallo") << 1;
+        longer = log;
+        longer.insert(4, log.at(3));
+        QTest::newRow("line repeated")
+                << joined(longer) << QStringLiteral("line 5 repeats line 4") << 1;
+    }
+
     QTest::newRow("empty file") << QByteArray()
                                 << QStringLiteral("not a support log: the file is empty") << 1;
     QFile program(RepairLog);
