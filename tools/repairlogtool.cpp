@@ -82,7 +82,9 @@ int RepairLogTool::run(const QStringList &arguments)
             QStringLiteral("hive"));
     const QCommandLineOption outputOption(
             { QStringLiteral("o"), QStringLiteral("output") },
-            QStringLiteral("reg: write into this file instead of standard output"),
+            QStringLiteral("reg: write into this file instead of standard output (which on "
+                           "Windows is no place for UTF-16: it turns every line feed byte into "
+                           "CR LF)"),
             QStringLiteral("file"));
     parser.addOptions({ skipOption, hiveOption, outputOption });
     parser.addPositionalArgument(QStringLiteral("command"), commands.join(QStringLiteral(", ")));
