@@ -2,11 +2,10 @@
 
 #include "actionsequence.h"
 #include "makerfolders.h"
+#include "platform/folderremoval.h"
 #include "platform/knownfolders.h"
-#include "treeremoval.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 namespace {
 
@@ -18,13 +17,13 @@ QStringList currentMakerFolders()
 void removeMakerFolders()
 {
     for (const QString &folder : currentMakerFolders())
-        removeTree(folder, QCoreApplication::applicationDirPath());
+        removeFolder(folder, QCoreApplication::applicationDirPath());
 }
 
 bool makerFoldersAreGone()
 {
     for (const QString &folder : currentMakerFolders()) {
-        if (QDir(folder).exists())
+        if (entryExists(folder))
             return false;
     }
     return true;

@@ -185,13 +185,9 @@ void TestDirectoryRemoval::linkIsRemovedAsItself_data()
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("target");
 
+    // The kinds of links are the removal's own suite; here the check must see the link too.
     QTest::newRow("link to an outside folder")
             << QStringLiteral("Kormand/Covers") << QStringLiteral("Outside");
-    QTest::newRow("link deeper down")
-            << QStringLiteral("Kormand/a/b/Backups") << QStringLiteral("Outside");
-    QTest::newRow("link to an outside file")
-            << QStringLiteral("Kormand/settings.xml") << QStringLiteral("Outside/keep.txt");
-    QTest::newRow("dangling link") << QStringLiteral("Kormand/gone") << QStringLiteral("Missing");
     QTest::newRow("maker folder is a link")
             << QStringLiteral("Kormand") << QStringLiteral("Outside");
 }

@@ -1,0 +1,361 @@
+#include "app/mainwindow.h"
+#include "modalanswerer.h"
+#include "platform/folderremoval.h"
+#include "shownboxes.h"
+#include "temporaryroot.h"
+#include "testfiles.h"
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const uid_t Nobody = 65534;
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+bool giveToNobody(const QString &folder)
+{
+    bool given = ::lchown(native(folder).constData(), Nobody, Nobody) == 0;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        given = ::lchown(native(it.next()).constData(), Nobody, Nobody) == 0 && given;
+    return given;
+}
+
+// Runs the removal in a child process as nobody, where permissions bite even for root's tests.
+bool removeAsNobody(const QString &path, FolderRemoval *removal)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return false;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)
+            ::_exit(3);
+        const FolderRemoval done = removeFolder(path, QString());
+        const QByteArray report = QByteArray::number(done.removed) + '\n'
+                + QByteArray::number(done.left) + '\n' + QByteArray::number(done.systemError) + '\n'
+                + done.failedEntry.toUtf8();
+        const bool written
+                = ::write(channel[1], report.constData(), size_t(report.size())) == report.size();
+        ::_exit(written ? 0 : 4);
+    }
+    ::close(channel[1]);
+    QByteArray report;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(channel[0], buffer, sizeof buffer)) > 0)
+        report.append(buffer, int(got));
+    ::close(channel[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)
+        || WEXITSTATUS(status) != 0)
+        return false;
+    const QList<QByteArray> fields = report.split('\n');
+    if (fields.size() != 4)
+        return false;
+    removal->removed = fields.at(0).toInt();
+    removal->left = fields.at(1).toInt();
+    removal->systemError = fields.at(2).toInt();
+    removal->failedEntry = QString::fromUtf8(fields.at(3));
+    return true;
+}
+
+// The attacker: as soon as the removal deletes something in one of the watched folders, it
+// moves that folder away and puts a link to the canary folder in its place, so that a walk by
+// paths would carry on in the canary.
+class FolderSwapper
+{
+public:
+    FolderSwapper(const QStringList &folders, const QString &canary, const QString &trash)
+        : watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK))
+    {
+        for (const QString &folder : folders)
+            watched.insert(::inotify_add_watch(watch, native(folder).constData(), IN_DELETE),
+                           folder);
+        thread = std::thread([this, canary, trash]() { run(canary, trash); });
+    }
+
+    ~FolderSwapper() { stop(); }
+
+    // Ends the attack; returns the folders that were swapped while the removal worked in them.
+    QStringList stop()
+    {
+        if (thread.joinable()) {
+            stopping = true;
+            thread.join();
+            ::close(watch);
+        }
+        return swapped;
+    }
+
+private:
+    void run(const QString &canary, const QString &trash)
+    {
+        pollfd events = { watch, POLLIN, 0 };
+        while (!stopping) {
+            if (::poll(&events, 1, 5) <= 0)
+                continue;
+            alignas(inotify_event) char buffer[16384];
+            const ssize_t got = ::read(watch, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                at += ssize_t(sizeof(inotify_event) + event->len);
+                const QString folder = watched.take(event->wd);
+                if (folder.isEmpty())
+                    continue;
+                const QString away = trash + QLatin1Char('/') + QString::number(event->wd);
+                if (::rename(native(folder).constData(), native(away).constData()) == 0
+                    && ::symlink(native(canary).constData(), native(folder).constData()) == 0)
+                    swapped.append(folder);
+            }
+        }
+    }
+
+    const int watch;
+    QHash<int, QString> watched;
+    QStringList swapped;
+    std::atomic<bool> stopping{ false };
+    std::thread thread;
+};
+
+const QStringList coverNames = []() {
+    QStringList names;
+    for (int i = 0; i < 150; ++i)
+        names.append(QStringLiteral("cover%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+    return names;
+}();
+
+// A maker folder of six subfolders, and an outside folder whose files have the same names as
+// theirs. Returns the subfolders.
+QStringList makeTargetedTree(const QString &maker, const QString &canary)
+{
+    QStringList folders;
+    for (int f = 0; f < 6; ++f)
+        folders.append(maker + QStringLiteral("/Backups%1").arg(f));
+    for (const QString &name : coverNames) {
+        makeEntry(canary + QLatin1Char('/') + name);
+        for (const QString &folder : folders)
+            makeEntry(folder + QLatin1Char('/') + name);
+    }
+    return folders;
+}
+
+} // namespace
+
+class TestFolderRemovalPosix : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void swappedFoldersLeadNowhere();
+    void attackThroughTheWindowLeadsNowhere();
+    void removesTreeDeeperThanPathMax();
+    void removesFifos_data();
+    void removesFifos();
+    void permissionsBite_data();
+    void permissionsBite();
+};
+
+void TestFolderRemovalPosix::swappedFoldersLeadNowhere()
+{
+    QElapsedTimer clock;
+    clock.start();
+    int rounds = 0;
+    int swaps = 0;
+    for (; rounds < 40 && clock.elapsed() < 2000; ++rounds) {
+        QTemporaryDir base;
+        const QString canary = base.filePath(QStringLiteral("Canary"));
+        const QString trash = base.filePath(QStringLiteral("Trash"));
+        const QString maker = base.filePath(QStringLiteral("Kormand"));
+        QVERIFY(makeEntry(trash + QLatin1Char('/')));
+        const QStringList folders = makeTargetedTree(maker, canary);
+        QCOMPARE(entriesBelow(canary), coverNames);
+
+        FolderSwapper swapper(folders, canary, trash);
+        const FolderRemoval removal = removeFolder(maker, base.filePath(QStringLiteral("Tool")));
+        const QStringList swapped = swapper.stop();
+
+        swaps += swapped.size();
+        QCOMPARE(entriesBelow(canary), coverNames);
+        // Each link put in a folder's place went as the link it is, or stays reported.
+        for (const QString &link : swapped)
+            QVERIFY2(!entryExists(link) || removal.left > 0, qPrintable(link));
+        QVERIFY(!entryExists(maker) || removal.left > 0);
+    }
+    qInfo("%d rounds, %d folders swapped during the removal", rounds, swaps);
+    QVERIFY2(swaps > 0, "the attack never came in time: nothing was tried");
+}
+
+// The same attack on the maker's ProgramData folder while the window's button does the work.
+void TestFolderRemovalPosix::attackThroughTheWindowLeadsNowhere()
+{
+    const ActionBoxes boxes = boxesOf(QStringLiteral("deleteAllDirectories"));
+    QElapsedTimer clock;
+    clock.start();
+    int rounds = 0;
+    int swaps = 0;
+    for (; rounds < 4 || (swaps == 0 && rounds < 20 && clock.elapsed() < 3000); ++rounds) {
+        TemporaryRoot root;
+        ToolName toolName;
+        const QString canary = root.filePath(QStringLiteral("Canary"));
+        const QString trash = root.filePath(QStringLiteral("Trash"));
+        const QString maker = programDataFolder() + QStringLiteral("/Kormand");
+        QVERIFY(makeEntry(trash + QLatin1Char('/')));
+        const QStringList folders = makeTargetedTree(maker, canary);
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *button = window.findChild<QPushButton *>(
+                QStringLiteral("btn_directories__delete_all_directories"));
+        QVERIFY(button);
+        auto *tabs = window.findChild<QTabWidget *>();
+        tabs->setCurrentWidget(window.findChild<QWidget *>(QStringLiteral("tab_data_directories")));
+        QVERIFY(button->isVisible());
+
+        ModalAnswerer answerer;
+        answerer.pressButton(QMessageBox::Ok);
+        answerer.pressButton(QMessageBox::Ok);
+        FolderSwapper swapper(folders, canary, trash);
+        QTest::mouseClick(button, Qt::LeftButton);
+        swaps += swapper.stop().size();
+
+        QCOMPARE(entriesBelow(canary), coverNames);
+        QCOMPARE(describeBoxes(answerer.seenBoxes()),
+                 QStringList({ boxes.confirmation,
+                               entryExists(maker) ? boxes.failure : boxes.success }));
+    }
+    qInfo("%d rounds, %d folders swapped during the removal", rounds, swaps);
+    QVERIFY2(swaps > 0, "the attack never came in time: nothing was tried");
+}
+
+void TestFolderRemovalPosix::removesTreeDeeperThanPathMax()
+{
+    QTemporaryDir base;
+    const QString maker = base.filePath(QStringLiteral("Kormand"));
+    const QByteArray name(200, 'd');
+    const int levels = PATH_MAX / name.size() + 2;
+    QVERIFY(makeEntry(maker + QLatin1Char('/')));
+    // Only relative steps reach that deep: each folder is made from the one above it.
+    int folder = ::open(native(maker).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(folder >= 0);
+    for (int level = 0; level < levels; ++level) {
+        QCOMPARE(::mkdirat(folder, name.constData(), 0755), 0);
+        const int next = ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(folder);
+        folder = next;
+        QVERIFY(folder >= 0);
+    }
+    const int file = ::openat(folder, "cover.jpg", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ::close(folder);
+    QVERIFY(file >= 0);
+    ::close(file);
+
+    const FolderRemoval removal = removeFolder(maker, base.filePath(QStringLiteral("Tool")));
+
+    QCOMPARE(removal.failedEntry, QString());
+    QCOMPARE(removal.removed, levels + 2);
+    QVERIFY(!entryExists(maker));
+}
+
+void TestFolderRemovalPosix::removesFifos_data()
+{
+    QTest::addColumn<QString>("fifo");
+
+    QTest::newRow("inside") << QStringLiteral("Kormand/Backups/pipe");
+    QTest::newRow("in the folder's place") << QStringLiteral("Kormand");
+}
+
+void TestFolderRemovalPosix::removesFifos()
+{
+    QFETCH(QString, fifo);
+
+    QTemporaryDir base;
+    const QString maker = base.filePath(QStringLiteral("Kormand"));
+    QVERIFY(makeEntry(QFileInfo(base.filePath(fifo)).path() + QLatin1Char('/')));
+    QCOMPARE(::mkfifo(native(base.filePath(fifo)).constData(), 0644), 0);
+
+    // Nothing writes to the FIFO: a removal that opened it would wait for ever.
+    const FolderRemoval removal = removeFolder(maker, base.filePath(QStringLiteral("Tool")));
+
+    QCOMPARE(removal.failedEntry, QString());
+    QVERIFY(!entryExists(maker));
+}
+
+void TestFolderRemovalPosix::permissionsBite_data()
+{
+    QTest::addColumn<QString>("rootsFolder");
+    QTest::addColumn<QString>("readOnlyFolder");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<int>("error");
+
+    QTest::newRow("file in a folder of root's")
+            << QStringLiteral("Locked") << QString()
+            << QStringList{ QStringLiteral("Locked"), QStringLiteral("Locked/in-use.db") }
+            << int(EACCES);
+    QTest::newRow("own read-only folder")
+            << QString() << QStringLiteral("Backups") << QStringList() << 0;
+}
+
+void TestFolderRemovalPosix::permissionsBite()
+{
+    QFETCH(QString, rootsFolder);
+    QFETCH(QString, readOnlyFolder);
+    QFETCH(QStringList, left);
+    QFETCH(int, error);
+
+    if (::geteuid() != 0)
+        QSKIP("needs root to run the removal as nobody");
+    // The folder that holds the maker folder is nobody's too, as ProgramData is open to all.
+    QTemporaryDir base;
+    const QString maker = base.filePath(QStringLiteral("Kormand"));
+    for (const char *entry : { "settings.xml", "Backups/a.vsb", "Backups/b.vsb", "Covers/" })
+        QVERIFY(makeEntry(maker + QLatin1Char('/') + QLatin1String(entry)));
+    QVERIFY(giveToNobody(base.path()));
+    if (!readOnlyFolder.isEmpty())
+        QCOMPARE(::chmod(native(maker + QLatin1Char('/') + readOnlyFolder).constData(), 0555), 0);
+    if (!rootsFolder.isEmpty())
+        QVERIFY(makeEntry(maker + QLatin1Char('/') + rootsFolder + QStringLiteral("/in-use.db")));
+
+    FolderRemoval removal;
+    QVERIFY(removeAsNobody(maker, &removal));
+
+    QCOMPARE(entriesBelow(maker), left);
+    QCOMPARE(removal.systemError, error);
+    if (left.isEmpty()) {
+        QCOMPARE(removal.failedEntry, QString());
+        QCOMPARE(removal.left, 0);
+        QVERIFY(!entryExists(maker));
+    } else {
+        QCOMPARE(removal.failedEntry, maker + QLatin1Char('/') + left.last());
+        // The entry, the folder that holds it and the maker folder.
+        QCOMPARE(removal.left, 3);
+    }
+}
+
+QTEST_MAIN(TestFolderRemovalPosix)
+#include "tst_folderremovalposix.moc"
