@@ -83,7 +83,8 @@ public:
     // What this folder holds, "." and ".." left out; read afresh on every call.
     QVector<Entry> entries(Outcome *outcome) const;
     // Removes the entry called name, which is no plain folder (IsAFolder): a file, a link as
-    // itself (never what it points to), anything else. Read-only files go too.
+    // itself (never what it points to), anything else. Read-only entries go too, and so do those
+    // of a folder that its owner (the caller) made read-only.
     Outcome removeEntry(const Name &name) const;
     // Removes child, an emptied folder opened from this one as name, and closes it.
     Outcome removeFolder(const Name &name, HeldFolder &child) const;
