@@ -8,6 +8,8 @@
 #include "supportlog/supportlogexport.h"
 #include "ui/mainwindowform.h"
 
+#include <QApplication>
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , versionText(QStringLiteral("1.0"))
@@ -60,5 +62,9 @@ void MainWindow::on_btn_others__fix_velto_set_file_clicked()
 
 void MainWindow::on_btn_logfile__generate_log_file_clicked()
 {
-    exportSupportLog(dumpRegistry());
+    // Reading large trees takes a while; the export's boxes then show the normal cursor.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QStringList lines = dumpRegistry();
+    QApplication::restoreOverrideCursor();
+    exportSupportLog(lines);
 }

@@ -34,6 +34,19 @@ bool splitRegistryPath(const QString &path, QString *hive, QStringList *subkeys)
     return false;
 }
 
+#ifdef Q_OS_WIN
+HKEY hiveHandle(const QString &hive)
+{
+    if (hive == QLatin1String("HKEY_CURRENT_USER"))
+        return HKEY_CURRENT_USER;
+    if (hive == QLatin1String("HKEY_LOCAL_MACHINE"))
+        return HKEY_LOCAL_MACHINE;
+    if (hive == QLatin1String("HKEY_CLASSES_ROOT"))
+        return HKEY_CLASSES_ROOT;
+    return HKEY_USERS;
+}
+#endif
+
 QString settingsName(const QString &registryName)
 {
     QString name = registryName;

@@ -4,9 +4,18 @@
 #include <QString>
 #include <QStringList>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 // Splits a full registry path into the hive's full name and the subkey names below it, accepting
 // what the native settings format accepts ("HKEY_CURRENT_USER\...", "HKCU\...", ...).
 bool splitRegistryPath(const QString &path, QString *hive, QStringList *subkeys);
+
+#ifdef Q_OS_WIN
+// The predefined registry key of a hive's full name as splitRegistryPath gives it.
+HKEY hiveHandle(const QString &hive);
+#endif
 
 // Splits a settings key as QSettings in the native format does: "/" separates subkeys, a "\" in
 // a name stands for "/", and "." or "Default" names the default value (the empty name).

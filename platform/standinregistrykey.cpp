@@ -1,32 +1,8 @@
 #include "standinregistrykey.h"
 
+#include "nativesettings.h"
 #include "registrypath.h"
 #include "standinhivefile.h"
-
-#include <algorithm>
-
-namespace {
-
-// The native format lists names as a sorted set.
-QStringList sortedSet(QStringList names)
-{
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
-    return names;
-}
-
-void collectKeys(const RegistryNode &node, const QString &prefix, QStringList *keys)
-{
-    for (const auto &entry : node.values) {
-        const QString name
-                = entry.first.isEmpty() ? QStringLiteral(".") : settingsName(entry.first);
-        keys->append(prefix + name);
-    }
-    for (const RegistryNode &child : node.children)
-        collectKeys(child, prefix + settingsName(child.name) + QLatin1Char('/'), keys);
-}
-
-} // namespace
 
 StandInRegistryKey::StandInRegistryKey(const QString &path)
 {
@@ -56,16 +32,11 @@ void StandInRegistryKey::setInteger(const QString &name, int value)
 
 QString StandInRegistryKey::text(const QString &name) const
 {
-    if (hive.isEmpty() || name.isEmpty())
+    if (hive.isEmpty())
         return QString();
     const StandInHiveFile file(hive);
     const RegistryNode *node = key(file);
-    QStringList subkeys;
-    QString valueName;
-    splitSettingsKey(name, &subkeys, &valueName);
-    node = node ? node->find(subkeys) : nullptr;
-    const RegistryValue *value = node ? node->value(valueName) : nullptr;
-    return value ? registryValueToVariant(*value).toString() : QString();
+    return node ? nativeValueText(*node, name) : QString();
 }
 
 void StandInRegistryKey::removeAll()
@@ -91,10 +62,8 @@ QStringList StandInRegistryKey::allKeys() const
     if (hive.isEmpty())
         return QStringList();
     const StandInHiveFile file(hive);
-    QStringList keys;
-    if (const RegistryNode *node = key(file))
-        collectKeys(*node, QString(), &keys);
-    return sortedSet(keys);
+    const RegistryNode *node = key(file);
+    return node ? nativeAllKeys(*node) : QStringList();
 }
 
 QStringList StandInRegistryKey::childGroups() const
@@ -102,10 +71,6 @@ QStringList StandInRegistryKey::childGroups() const
     if (hive.isEmpty())
         return QStringList();
     const StandInHiveFile file(hive);
-    QStringList groups;
-    if (const RegistryNode *node = key(file)) {
-        for (const RegistryNode &child : node->children)
-            groups.append(settingsName(child.name));
-    }
-    return sortedSet(groups);
+    const RegistryNode *node = key(file);
+    return node ? nativeChildGroups(*node) : QStringList();
 }

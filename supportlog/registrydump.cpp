@@ -1,12 +1,16 @@
 #include "registrydump.h"
 
-#include "platform/registrykey.h"
+#include "platform/registrysnapshot.h"
 
 namespace {
 
 // The maker's trees in the order the support staff expect them.
-const char *const roots[]
-        = { "HKEY_CURRENT_USER\\Software\\Kormand", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand" };
+const QStringList &roots()
+{
+    static const QStringList paths = { QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand"),
+                                       QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand") };
+    return paths;
+}
 
 // A single space, so that the sealed line is never an empty record.
 const QString blankLine = QStringLiteral(" ");
@@ -18,57 +22,60 @@ QString childPath(const QString &parent, const QString &child)
     return QStringLiteral("%1\\%2").arg(parent, child);
 }
 
-void appendGroupBody(const QString &path, QStringList &lines)
+void appendGroupBody(const RegistryReader &registry, const QString &path, QStringList &lines)
 {
-    if (hasAnyKeys(path))
-        appendKeyLines(path, lines);
-    if (hasChildGroups(path))
-        appendNestedGroups(path, lines);
+    if (hasAnyKeys(registry, path))
+        appendKeyLines(registry, path, lines);
+    if (hasChildGroups(registry, path))
+        appendNestedGroups(registry, path, lines);
 }
 
 } // namespace
 
 QStringList dumpRegistry()
 {
+    return dumpRegistry(RegistrySnapshot(roots()));
+}
+
+QStringList dumpRegistry(const RegistryReader &registry)
+{
     QStringList lines;
-    for (const char *root : roots) {
-        const QString rootPath = QString::fromLatin1(root);
-        lines << blankLine << separator << QStringLiteral("Mein Entry: %1").arg(rootPath);
-        if (hasAnyKeys(rootPath))
-            appendKeyLines(rootPath, lines);
-        const QStringList groups = RegistryKey(rootPath).childGroups();
+    for (const QString &root : roots()) {
+        lines << blankLine << separator << QStringLiteral("Mein Entry: %1").arg(root);
+        if (hasAnyKeys(registry, root))
+            appendKeyLines(registry, root, lines);
+        const QStringList groups = registry.childGroups(root);
         for (const QString &group : groups) {
-            const QString path = childPath(rootPath, group);
+            const QString path = childPath(root, group);
             lines << separator << path;
-            appendGroupBody(path, lines);
+            appendGroupBody(registry, path, lines);
         }
     }
     return lines;
 }
 
-bool hasAnyKeys(const QString &path)
+bool hasAnyKeys(const RegistryReader &registry, const QString &path)
 {
-    return !RegistryKey(path).allKeys().isEmpty();
+    return !registry.allKeys(path).isEmpty();
 }
 
-bool hasChildGroups(const QString &path)
+bool hasChildGroups(const RegistryReader &registry, const QString &path)
 {
-    return !RegistryKey(path).childGroups().isEmpty();
+    return !registry.childGroups(path).isEmpty();
 }
 
-void appendKeyLines(const QString &path, QStringList &lines)
+void appendKeyLines(const RegistryReader &registry, const QString &path, QStringList &lines)
 {
-    const RegistryKey key(path);
-    const QStringList names = key.allKeys();
-    for (const QString &name : names)
-        lines << QStringLiteral("[%1] + [%2]: %3").arg(path, name, key.text(name));
+    const QVector<RegistryReader::Value> values = registry.values(path);
+    for (const RegistryReader::Value &value : values)
+        lines << QStringLiteral("[%1] + [%2]: %3").arg(path, value.key, value.text);
 }
 
-void appendNestedGroups(const QString &path, QStringList &lines)
+void appendNestedGroups(const RegistryReader &registry, const QString &path, QStringList &lines)
 {
-    const QStringList groups = RegistryKey(path).childGroups();
+    const QStringList groups = registry.childGroups(path);
     for (const QString &group : groups) {
         lines << blankLine << separator;
-        appendGroupBody(childPath(path, group), lines);
+        appendGroupBody(registry, childPath(path, group), lines);
     }
 }

@@ -4,19 +4,25 @@
 #include <QString>
 #include <QStringList>
 
+class RegistryReader;
+
 // The support log's text: everything stored below the maker's two registry trees, current user
 // first. Each tree opens with a blank line (one space), a separator and "Mein Entry: <root>";
 // a group directly below a root with a separator and its path, a deeper group with a blank line
 // and a separator. Every group lists all values of its subtree, so deeper values repeat.
+// Each tree is read once, before the first line is made, so all copies of a value agree even
+// while another program writes to the registry.
 QStringList dumpRegistry();
+// The same lines, read level by level through registry.
+QStringList dumpRegistry(const RegistryReader &registry);
 
 // True when any value is stored at or below the path.
-bool hasAnyKeys(const QString &path);
+bool hasAnyKeys(const RegistryReader &registry, const QString &path);
 // True when the path has at least one subkey.
-bool hasChildGroups(const QString &path);
+bool hasChildGroups(const RegistryReader &registry, const QString &path);
 // Appends "[path] + [relative key]: text" for every value at or below the path.
-void appendKeyLines(const QString &path, QStringList &lines);
+void appendKeyLines(const RegistryReader &registry, const QString &path, QStringList &lines);
 // Appends the block of every subkey below the path in the deeper-group form, recursively.
-void appendNestedGroups(const QString &path, QStringList &lines);
+void appendNestedGroups(const RegistryReader &registry, const QString &path, QStringList &lines);
 
 #endif // REGISTRYDUMP_H

@@ -52,7 +52,8 @@ void ModalAnswerer::handleBox(std::function<void(QMessageBox *)> answer)
                 dialog->reject();
             return;
         }
-        boxes.append({ box->icon(), box->windowTitle(), box->text(), box->standardButtons() });
+        boxes.append({ box->icon(), box->windowTitle(), box->text(), box->standardButtons(),
+                       QApplication::overrideCursor() != nullptr });
         answer(box);
     });
 }

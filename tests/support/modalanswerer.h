@@ -26,6 +26,8 @@ public:
         QString title;
         QString text;
         QMessageBox::StandardButtons buttons;
+        // Whether the application showed a cursor of its own (a wait cursor, say) with the box.
+        bool cursorOverridden;
     };
 
     explicit ModalAnswerer(QObject *parent = nullptr);

@@ -1,5 +1,6 @@
 #include "registryseed.h"
 
+#include "platform/registrynode.h"
 #include "platform/registrypath.h"
 
 #ifdef Q_OS_WIN
@@ -19,11 +20,47 @@ void splitOrDie(const QString &keyPath, QString *hive, QStringList *subkeys)
         qFatal("Not a registry path: %s", qUtf8Printable(keyPath));
 }
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+HKEY createKey(HKEY parent, const QString &subkey, const QString &keyPath)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(parent, reinterpret_cast<const wchar_t *>(subkey.utf16()), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr)
+        != ERROR_SUCCESS)
+        qFatal("Cannot seed %s", qUtf8Printable(keyPath));
+    return key;
+}
+
+void writeTree(HKEY key, const RegistryNode &node, const QString &keyPath)
+{
+    for (const auto &entry : node.values) {
+        const RegistryValue &value = entry.second;
+        if (RegSetValueExW(key, reinterpret_cast<const wchar_t *>(entry.first.utf16()), 0,
+                           value.type, reinterpret_cast<const BYTE *>(value.data.constData()),
+                           DWORD(value.data.size()))
+            != ERROR_SUCCESS)
+            qFatal("Cannot seed %s\\%s", qUtf8Printable(keyPath), qUtf8Printable(entry.first));
+    }
+    for (const RegistryNode &child : node.children) {
+        const QString childPath = keyPath + QLatin1Char('\\') + child.name;
+        const HKEY childKey = createKey(key, child.name, childPath);
+        writeTree(childKey, child, childPath);
+        RegCloseKey(childKey);
+    }
+}
+#else
 void saveOrDie(StandInHiveFile &file)
 {
     if (!file.save())
         qFatal("Cannot write %s", qUtf8Printable(file.fileName()));
+}
+
+void mergeTree(RegistryNode *node, const RegistryNode &tree)
+{
+    for (const auto &entry : tree.values)
+        node->setValue(entry.first, entry.second);
+    for (const RegistryNode &child : tree.children)
+        mergeTree(node->make({ child.name }), child);
 }
 #endif
 
@@ -38,32 +75,35 @@ bool registryIsStandIn()
 #endif
 }
 
-#ifdef Q_OS_WIN
-
 void seedRegistryValue(const QString &keyPath, const QString &name, const QVariant &value)
 {
-    QSettings settings(keyPath, QSettings::NativeFormat);
-    settings.setValue(name, value);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        qFatal("Cannot seed %s\\%s", qUtf8Printable(keyPath), qUtf8Printable(name));
+    seedRegistryValues(keyPath, { qMakePair(name, value) });
 }
 
 void seedRegistryKey(const QString &keyPath)
 {
+    seedRegistryTree(keyPath, RegistryNode());
+}
+
+#ifdef Q_OS_WIN
+
+void seedRegistryValues(const QString &keyPath, const QVector<QPair<QString, QVariant>> &values)
+{
+    QSettings settings(keyPath, QSettings::NativeFormat);
+    for (const auto &value : values)
+        settings.setValue(value.first, value.second);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        qFatal("Cannot seed values below %s", qUtf8Printable(keyPath));
+}
+
+void seedRegistryTree(const QString &keyPath, const RegistryNode &tree)
+{
     QString hive;
     QStringList subkeys;
     splitOrDie(keyPath, &hive, &subkeys);
-    const HKEY root = hive == QLatin1String("HKEY_CURRENT_USER") ? HKEY_CURRENT_USER
-            : hive == QLatin1String("HKEY_LOCAL_MACHINE")        ? HKEY_LOCAL_MACHINE
-            : hive == QLatin1String("HKEY_CLASSES_ROOT")         ? HKEY_CLASSES_ROOT
-                                                                 : HKEY_USERS;
-    const QString subkey = subkeys.join(QLatin1Char('\\'));
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(root, reinterpret_cast<const wchar_t *>(subkey.utf16()), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr)
-        != ERROR_SUCCESS)
-        qFatal("Cannot seed %s", qUtf8Printable(keyPath));
+    const HKEY key = createKey(hiveHandle(hive), subkeys.join(QLatin1Char('\\')), keyPath);
+    writeTree(key, tree, keyPath);
     RegCloseKey(key);
 }
 
@@ -75,26 +115,30 @@ void removeRegistryTree(const QString &keyPath)
 
 #else
 
-void seedRegistryValue(const QString &keyPath, const QString &name, const QVariant &value)
+void seedRegistryValues(const QString &keyPath, const QVector<QPair<QString, QVariant>> &values)
 {
     QString hive;
     QStringList subkeys;
     splitOrDie(keyPath, &hive, &subkeys);
-    QStringList below;
-    QString valueName;
-    splitSettingsKey(name, &below, &valueName);
     StandInHiveFile file(hive);
-    file.root().make(subkeys + below)->setValue(valueName, registryValueFromVariant(value));
+    for (const auto &value : values) {
+        QStringList below;
+        QString valueName;
+        splitSettingsKey(value.first, &below, &valueName);
+        file.root()
+                .make(subkeys + below)
+                ->setValue(valueName, registryValueFromVariant(value.second));
+    }
     saveOrDie(file);
 }
 
-void seedRegistryKey(const QString &keyPath)
+void seedRegistryTree(const QString &keyPath, const RegistryNode &tree)
 {
     QString hive;
     QStringList subkeys;
     splitOrDie(keyPath, &hive, &subkeys);
     StandInHiveFile file(hive);
-    file.root().make(subkeys);
+    mergeTree(file.root().make(subkeys), tree);
     saveOrDie(file);
 }
 

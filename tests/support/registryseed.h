@@ -1,8 +1,12 @@
 #ifndef REGISTRYSEED_H
 #define REGISTRYSEED_H
 
+#include <QPair>
 #include <QString>
 #include <QVariant>
+#include <QVector>
+
+struct RegistryNode;
 
 // Test fixtures for the registry: elsewhere they write into the stand-in hive files below the
 // current REPAIRTOOL_ROOT (use TemporaryRoot), on Windows into the real registry.
@@ -12,6 +16,13 @@
 // value is stored as the native settings format stores it: QString as REG_SZ, int and uint as
 // REG_DWORD, qint64 and quint64 as REG_QWORD, QStringList as REG_MULTI_SZ.
 void seedRegistryValue(const QString &keyPath, const QString &name, const QVariant &value);
+// Many values at once, as seedRegistryValue stores each: much quicker for large trees.
+void seedRegistryValues(const QString &keyPath, const QVector<QPair<QString, QVariant>> &values);
+
+// Stores tree's values and subkeys below keyPath as they are, without the settings layer: names
+// taken literally (a "/" in a key's name, a "\" in a value's name, the empty default value's
+// name), values with their registry type and bytes.
+void seedRegistryTree(const QString &keyPath, const RegistryNode &tree);
 
 // Whether the registry is stood in for by hive files (everywhere but Windows).
 bool registryIsStandIn();

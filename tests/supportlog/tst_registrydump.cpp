@@ -1,8 +1,18 @@
+#include "liveregistry.h"
+#include "platform/registrykey.h"
+#include "platform/registrynode.h"
 #include "registryseed.h"
 #include "supportlog/registrydump.h"
 #include "supportlogtesting.h"
 #include "temporaryroot.h"
 
+#include <QDate>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QVector>
 
@@ -32,6 +42,174 @@ QString keyLine(const QString &path, const QString &key, const QString &text)
     return QLatin1Char('[') + path + QStringLiteral("] + [") + key + QStringLiteral("]: ") + text;
 }
 
+// Names of keys and values, ordinary ones next to those that the settings layer treats apart: a
+// "/" in a key's name, "\\" in a value's name, the names "Default" and "." and the unnamed default
+// value, dots, umlauts, and names that differ only in case.
+const char *const keyNames[] = { "Player", "Größe",       "Übersicht",          "straße", "ÄRGER",
+                                 "ärger",  "v1.2",        ".versteckt",         "ende.",  "a.b.c",
+                                 "Ordner", "Unterordner", "Ordner/Unterordner", "x",      "x/y",
+                                 "y",      "%1",          "Mein Ordner",        "Default" };
+const char *const valueNames[] = { "",        ".",      "..",      "Default",
+                                   "default", "Volume", "Größe Ä", "GRÖSSE ä",
+                                   "wert.1",  "a/b",    "x\\y",    "y",
+                                   "%2",      "ÄÖÜ",    "äöü",     "Ordner/Unterordner" };
+// Texts as a string value holds them, among them the forms the settings layer decodes.
+const char *const texts[] = { "80",
+                              "",
+                              "Müller ß",
+                              "zwei\nZeilen",
+                              "%2 von %3",
+                              "%APPDATA%\\Kormand",
+                              "@@doppelt",
+                              "@ByteArray(Daten)",
+                              "@Rect(1 2 3 4)",
+                              "@Size(5 6)",
+                              "@Point(7 8)",
+                              "@Invalid()",
+                              "@String(x)",
+                              "@unbekannt" };
+
+template<typename T, int N>
+QString pick(QRandomGenerator &random, T (&names)[N])
+{
+    return QString::fromUtf8(names[random.bounded(N)]);
+}
+
+QByteArray randomBytes(QRandomGenerator &random, int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &byte : bytes)
+        byte = char(random.bounded(256));
+    return bytes;
+}
+
+RegistryValue randomValue(QRandomGenerator &random)
+{
+    RegistryValue value;
+    switch (random.bounded(12)) {
+    case 0:
+    case 1:
+        value.type = RegistryValue::String;
+        value.data = toUtf16Le(pick(random, texts) + QChar(QChar::Null));
+        break;
+    case 2:
+        value.type = RegistryValue::ExpandString;
+        value.data = toUtf16Le(pick(random, texts) + QChar(QChar::Null));
+        break;
+    case 3: {
+        // One item gives its text; an item that starts with "@" turns the list into one without.
+        value.type = RegistryValue::MultiString;
+        const int count = 1 + random.bounded(3);
+        for (int i = 0; i < count; ++i) {
+            const QString item = pick(random, texts);
+            value.data += toUtf16Le((item.isEmpty() ? QStringLiteral("leer") : item)
+                                    + QChar(QChar::Null));
+        }
+        value.data += toUtf16Le(QString(QChar(QChar::Null)));
+        break;
+    }
+    case 4:
+    case 5:
+        // Also of odd sizes.
+        value.type = random.bounded(2) ? RegistryValue::Binary : RegistryValue::None;
+        value.data = random.bounded(2) ? toUtf16Le(pick(random, texts))
+                                       : randomBytes(random, random.bounded(10));
+        break;
+    case 6:
+        value.type = random.bounded(2) ? RegistryValue::DWord : RegistryValue::DWordBigEndian;
+        value.data = randomBytes(random, 4);
+        break;
+    case 7:
+        value.type = RegistryValue::QWord;
+        value.data = randomBytes(random, 8);
+        break;
+    case 8: {
+        // As the toolkit stores values that have no registry type of their own.
+        const QVariant variants[] = { QDate(2024, 5, 17),
+                                      QByteArray("a\0b", 3),
+                                      QStringList({ QStringLiteral("a"), QString() }),
+                                      2.5,
+                                      true,
+                                      QSize(3, 4) };
+        value = registryValueFromVariant(variants[random.bounded(6)]);
+        break;
+    }
+    case 9:
+        // A string without its terminating NUL, or cut in the middle of a character.
+        value.type = RegistryValue::String;
+        value.data = toUtf16Le(pick(random, texts));
+        if (random.bounded(2))
+            value.data.append(char(0x41));
+        break;
+    case 10:
+        // A type that the settings layer does not read.
+        value.type = 8;
+        value.data = randomBytes(random, 4);
+        break;
+    default:
+        value.type = RegistryValue::String;
+        value.data = toUtf16Le(QStringLiteral("Wert %1").arg(random.bounded(1000))
+                               + QChar(QChar::Null));
+        break;
+    }
+    return value;
+}
+
+// A key of up to four values, every fifth without any, with up to three subkeys while depth lasts.
+void fillRandomKey(QRandomGenerator &random, RegistryNode *node, int depth)
+{
+    const int valueCount = random.bounded(5);
+    for (int i = 0; i < valueCount; ++i) {
+        const QString name = pick(random, valueNames);
+        if (!node->value(name))
+            node->values.append(qMakePair(name, randomValue(random)));
+    }
+    const int childCount = depth > 0 ? random.bounded(4) : 0;
+    for (int i = 0; i < childCount; ++i) {
+        RegistryNode child;
+        child.name = pick(random, keyNames);
+        if (node->child(child.name))
+            continue;
+        fillRandomKey(random, &child, depth - 1);
+        node->children.push_back(std::move(child));
+    }
+}
+
+int valueCount(const RegistryNode &node)
+{
+    int count = node.values.size();
+    for (const RegistryNode &child : node.children)
+        count += valueCount(child);
+    return count;
+}
+
+// Tells the first value whose copies in the key lines differ, or nothing when all agree; counts
+// the copies beyond the first.
+QString disagreement(const QStringList &lines, int *repeated)
+{
+    static const QRegularExpression keyLinePattern(
+            QStringLiteral("^\\[(.*?)\\] \\+ \\[(.*?)\\]: (.*)$"));
+    QHash<QString, QString> seen;
+    *repeated = 0;
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch match = keyLinePattern.match(line);
+        if (!match.hasMatch())
+            continue;
+        const QString value = (match.captured(1) + QLatin1Char('\\')
+                               + match.captured(2).replace(QLatin1Char('/'), QLatin1Char('\\')))
+                                      .toCaseFolded();
+        const auto known = seen.constFind(value);
+        if (known == seen.constEnd()) {
+            seen.insert(value, match.captured(3));
+            continue;
+        }
+        ++*repeated;
+        if (*known != match.captured(3))
+            return QStringLiteral("%1: \"%2\" and \"%3\"").arg(value, *known, match.captured(3));
+    }
+    return QString();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Seeds)
@@ -43,6 +221,9 @@ class TestRegistryDump : public QObject
 private slots:
     void dump_data();
     void dump();
+    void snapshotMatchesPerLevel_data();
+    void snapshotMatchesPerLevel();
+    void copiesAgreeWhileWritten();
 };
 
 void TestRegistryDump::dump_data()
@@ -218,6 +399,87 @@ void TestRegistryDump::dump()
     }
 
     QCOMPARE(dumpRegistry(), expected);
+    QCOMPARE(dumpRegistry(LiveRegistry()), expected);
+}
+
+void TestRegistryDump::snapshotMatchesPerLevel_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 12; ++seed)
+        QTest::addRow("random trees %u", seed) << seed;
+}
+
+void TestRegistryDump::snapshotMatchesPerLevel()
+{
+    QFETCH(quint32, seed);
+
+    TemporaryRoot root;
+    QVERIFY(root.isValid());
+    const EmptyMakerTrees emptyTrees;
+    QRandomGenerator random(seed);
+    int values = 0;
+    for (const QString &path : { userRoot, machineRoot }) {
+        RegistryNode tree;
+        fillRandomKey(random, &tree, 4);
+        seedRegistryTree(path, tree);
+        values += valueCount(tree);
+    }
+
+    // The snapshot first: on Windows the settings layer creates the keys that it is asked to
+    // open, and a key whose name holds "/" is asked for by a path that names other keys.
+    const QStringList snapshot = dumpRegistry();
+    const QStringList reference = dumpRegistry(LiveRegistry());
+    QCOMPARE(snapshot, reference);
+    QVERIFY2(snapshot.size() > 6 + values, qPrintable(snapshot.join(QLatin1Char('\n'))));
+}
+
+void TestRegistryDump::copiesAgreeWhileWritten()
+{
+    TemporaryRoot root;
+    QVERIFY(root.isValid());
+    const EmptyMakerTrees emptyTrees;
+    // A value on each of three levels below every key of the first two, so most show two to
+    // four times.
+    QStringList keys;
+    QVector<QPair<QString, QVariant>> initial;
+    for (int a = 0; a < 3; ++a) {
+        for (int b = 0; b < 3; ++b) {
+            const QString group = QStringLiteral("Gruppe %1/Untergruppe %2").arg(a).arg(b);
+            keys << QStringLiteral("Gruppe %1/Wert %2").arg(a).arg(b)
+                 << group + QStringLiteral("/Wert") << group + QStringLiteral("/Ebene 3/Wert");
+        }
+    }
+    for (const QString &key : qAsConst(keys))
+        initial.append(qMakePair(key, QVariant(QStringLiteral("Runde 0"))));
+    seedRegistryValues(userRoot, initial);
+
+    QProcess writer;
+    writer.setProcessChannelMode(QProcess::ForwardedChannels);
+    writer.start(QStringLiteral(WRITER_PATH), QStringList(userRoot) + keys);
+    QVERIFY2(writer.waitForStarted(), qPrintable(writer.errorString()));
+    const auto stopWriter = qScopeGuard([&writer] {
+        writer.kill();
+        writer.waitForFinished();
+    });
+    const auto writes
+            = [] { return RegistryKey(userRoot).text(QStringLiteral("Schreibzähler")).toInt(); };
+
+    // Until the writer has written during five dumps.
+    int overlapping = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (overlapping < 5 && clock.elapsed() < 120000) {
+        QCOMPARE(writer.state(), QProcess::Running);
+        const int before = writes();
+        const QStringList lines = dumpRegistry();
+        if (writes() > before && before > 0)
+            ++overlapping;
+        int repeated = 0;
+        const QString differing = disagreement(lines, &repeated);
+        QVERIFY2(differing.isEmpty(), qPrintable(differing));
+        QVERIFY(repeated >= 2 * keys.size());
+    }
+    QVERIFY2(overlapping == 5, "the writer did not write while the dump ran");
 }
 
 QTEST_GUILESS_MAIN(TestRegistryDump)

@@ -5,9 +5,37 @@
 #include "supportlogtesting.h"
 #include "temporaryroot.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QFile>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+QtMessageHandler forwardMessage = nullptr;
+QList<Qt::CursorShape> cursorsAtHiveWarnings;
+
+// Notes the cursor that the application showed when the stand-in reported a damaged hive.
+void noteCursorAtHiveWarning(QtMsgType type, const QMessageLogContext &context,
+                             const QString &message)
+{
+    if (message.contains(QLatin1String("the hive is not read"))) {
+        const QCursor *cursor = QApplication::overrideCursor();
+        cursorsAtHiveWarnings.append(cursor ? cursor->shape() : Qt::ArrowCursor);
+    }
+    forwardMessage(type, context, message);
+}
+
+QPushButton *logButton(const MainWindow &window)
+{
+    return window.findChild<QPushButton *>(QStringLiteral("btn_logfile__generate_log_file"));
+}
+
+} // namespace
 
 class TestSupportLogButton : public QObject
 {
@@ -15,6 +43,7 @@ class TestSupportLogButton : public QObject
 
 private slots:
     void buttonWritesTheDumpedRegistry();
+    void waitCursorWhileTheRegistryIsRead();
 };
 
 void TestSupportLogButton::buttonWritesTheDumpedRegistry()
@@ -38,8 +67,7 @@ void TestSupportLogButton::buttonWritesTheDumpedRegistry()
     QVERIFY(target.isValid());
     MainWindow window;
     window.show();
-    auto *button
-            = window.findChild<QPushButton *>(QStringLiteral("btn_logfile__generate_log_file"));
+    QPushButton *button = logButton(window);
     QVERIFY(button);
 
     ModalAnswerer answerer;
@@ -52,6 +80,9 @@ void TestSupportLogButton::buttonWritesTheDumpedRegistry()
     QCOMPARE(answerer.unexpected(), QStringList());
     QCOMPARE(answerer.seenBoxes().size(), 2);
     QCOMPARE(answerer.seenBoxes().at(1).icon, QMessageBox::Information);
+    // The wait cursor of the dump is gone before the export's first box.
+    QVERIFY(!answerer.seenBoxes().at(0).cursorOverridden);
+    QVERIFY(!QApplication::overrideCursor());
 
     const QStringList dumped = dumpRegistry();
     QVERIFY(dumped.contains(
@@ -61,6 +92,48 @@ void TestSupportLogButton::buttonWritesTheDumpedRegistry()
             = openWithReader(target.filePath(QStringLiteral("velto.kormand_repair")));
     QVERIFY2(opened.ok, qPrintable(opened.text));
     QCOMPARE(opened.text, dumped.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+void TestSupportLogButton::waitCursorWhileTheRegistryIsRead()
+{
+    if (!registryIsStandIn())
+        QSKIP("Only the stand-in says something while the dump reads: a damaged hive file.");
+    TemporaryRoot root;
+    QVERIFY(root.isValid());
+    const EmptyMakerTrees emptyTrees;
+    seedRegistryValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand\\Velto Studio"),
+                      QStringLiteral("Bibliothek"), QStringLiteral("D:/Musik"));
+    QFile damaged(root.filePath(QStringLiteral("registry/HKEY_LOCAL_MACHINE.reg")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    QVERIFY(damaged.write("REGEDIT4 und Rauschen\r\n") > 0);
+    damaged.close();
+
+    QTemporaryDir target;
+    QVERIFY(target.isValid());
+    MainWindow window;
+    window.show();
+    QPushButton *button = logButton(window);
+    QVERIFY(button);
+    ModalAnswerer answerer;
+    answerer.pressButton(QMessageBox::Ok);
+    chooseDirectory(answerer, target.path());
+    answerer.pressButton(QMessageBox::Ok);
+
+    cursorsAtHiveWarnings.clear();
+    QTest::ignoreMessage(
+            QtWarningMsg,
+            QRegularExpression(QStringLiteral("HKEY_LOCAL_MACHINE.reg:1: .*the hive is not read")));
+    forwardMessage = qInstallMessageHandler(noteCursorAtHiveWarning);
+    {
+        const auto restore = qScopeGuard([] { qInstallMessageHandler(forwardMessage); });
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    QCOMPARE(cursorsAtHiveWarnings, QList<Qt::CursorShape>({ Qt::WaitCursor }));
+    QCOMPARE(answerer.unexpected(), QStringList());
+    QCOMPARE(answerer.seenBoxes().size(), 2);
+    QVERIFY(!answerer.seenBoxes().at(0).cursorOverridden);
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 QTEST_MAIN(TestSupportLogButton)

@@ -1,0 +1,173 @@
+#include "registrysnapshot.h"
+
+#include "nativesettings.h"
+#include "registrypath.h"
+
+#ifdef Q_OS_WIN
+
+#include <qt_windows.h>
+
+namespace {
+
+// Buffers shared by all keys of one pass; a value name has at most 16,383 characters.
+struct ReadBuffers
+{
+    QVector<wchar_t> name = QVector<wchar_t>(16384);
+    QByteArray data;
+};
+
+// The key's values, then its subkeys, each opened once below its parent. A subkey that cannot
+// be opened stays listed with nothing in it, as the settings layer lists it.
+void readKey(HKEY key, RegistryNode *node, ReadBuffers *buffers)
+{
+    DWORD subkeyCount = 0;
+    DWORD valueCount = 0;
+    DWORD maxDataSize = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeyCount, nullptr, nullptr,
+                         &valueCount, nullptr, &maxDataSize, nullptr, nullptr)
+        != ERROR_SUCCESS)
+        return;
+    if (DWORD(buffers->data.size()) < maxDataSize)
+        buffers->data.resize(int(maxDataSize));
+    for (DWORD i = 0; i < valueCount;) {
+        DWORD nameLength = DWORD(buffers->name.size());
+        DWORD type = REG_NONE;
+        DWORD size = DWORD(buffers->data.size());
+        const LONG result = RegEnumValueW(key, i, buffers->name.data(), &nameLength, nullptr, &type,
+                                          reinterpret_cast<BYTE *>(buffers->data.data()), &size);
+        if (result == ERROR_MORE_DATA) {
+            // Written larger since the key was queried: size tells how large.
+            buffers->data.resize(int(qMax(size, DWORD(buffers->data.size()) * 2 + 64)));
+            continue;
+        }
+        ++i;
+        if (result == ERROR_NO_MORE_ITEMS)
+            break;
+        if (result != ERROR_SUCCESS)
+            continue;
+        RegistryValue value;
+        value.type = type;
+        value.data = buffers->data.left(int(size));
+        node->values.append(qMakePair(
+                QString::fromWCharArray(buffers->name.constData(), int(nameLength)), value));
+    }
+    for (DWORD i = 0; i < subkeyCount; ++i) {
+        DWORD nameLength = DWORD(buffers->name.size());
+        const LONG result = RegEnumKeyExW(key, i, buffers->name.data(), &nameLength, nullptr,
+                                          nullptr, nullptr, nullptr);
+        if (result == ERROR_NO_MORE_ITEMS)
+            break;
+        if (result != ERROR_SUCCESS)
+            continue;
+        node->children.emplace_back();
+        node->children.back().name
+                = QString::fromWCharArray(buffers->name.constData(), int(nameLength));
+    }
+    for (RegistryNode &child : node->children) {
+        HKEY handle = nullptr;
+        if (RegOpenKeyExW(key, reinterpret_cast<const wchar_t *>(child.name.utf16()), 0, KEY_READ,
+                          &handle)
+            != ERROR_SUCCESS)
+            continue;
+        readKey(handle, &child, buffers);
+        RegCloseKey(handle);
+    }
+}
+
+RegistryNode readTree(const QString &hive, const QStringList &keyPath)
+{
+    RegistryNode tree;
+    const QString subkey = keyPath.join(QLatin1Char('\\'));
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(hiveHandle(hive), reinterpret_cast<const wchar_t *>(subkey.utf16()), 0,
+                      KEY_READ, &handle)
+        == ERROR_SUCCESS) {
+        ReadBuffers buffers;
+        readKey(handle, &tree, &buffers);
+        RegCloseKey(handle);
+    }
+    return tree;
+}
+
+} // namespace
+
+#else
+
+#include "standinhivefile.h"
+
+namespace {
+
+RegistryNode readTree(const QString &hive, const QStringList &keyPath)
+{
+    const StandInHiveFile file(hive);
+    const RegistryNode *node = file.isReadable() ? file.root().find(keyPath) : nullptr;
+    return node ? *node : RegistryNode();
+}
+
+} // namespace
+
+#endif
+
+namespace {
+
+bool startsWithPath(const QStringList &path, const QStringList &prefix)
+{
+    if (path.size() < prefix.size())
+        return false;
+    for (int i = 0; i < prefix.size(); ++i) {
+        if (path.at(i).compare(prefix.at(i), Qt::CaseInsensitive) != 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+RegistrySnapshot::RegistrySnapshot(const QStringList &rootPaths)
+{
+    for (const QString &path : rootPaths) {
+        Tree tree;
+        if (!splitRegistryPath(path, &tree.hive, &tree.keyPath))
+            continue;
+        tree.root = readTree(tree.hive, tree.keyPath);
+        trees.push_back(std::move(tree));
+    }
+}
+
+const RegistryNode *RegistrySnapshot::find(const QString &path) const
+{
+    QString hive;
+    QStringList keyPath;
+    if (!splitRegistryPath(path, &hive, &keyPath))
+        return nullptr;
+    for (const Tree &tree : trees) {
+        if (tree.hive == hive && startsWithPath(keyPath, tree.keyPath))
+            return tree.root.find(keyPath.mid(tree.keyPath.size()));
+    }
+    return nullptr;
+}
+
+QStringList RegistrySnapshot::allKeys(const QString &path) const
+{
+    const RegistryNode *node = find(path);
+    return node ? nativeAllKeys(*node) : QStringList();
+}
+
+QStringList RegistrySnapshot::childGroups(const QString &path) const
+{
+    const RegistryNode *node = find(path);
+    return node ? nativeChildGroups(*node) : QStringList();
+}
+
+QVector<RegistryReader::Value> RegistrySnapshot::values(const QString &path) const
+{
+    QVector<Value> result;
+    const RegistryNode *node = find(path);
+    if (!node)
+        return result;
+    const QStringList keys = nativeAllKeys(*node);
+    result.reserve(keys.size());
+    for (const QString &key : keys)
+        result.append({ key, nativeValueText(*node, key) });
+    return result;
+}

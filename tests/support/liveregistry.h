@@ -1,0 +1,16 @@
+#ifndef LIVEREGISTRY_H
+#define LIVEREGISTRY_H
+
+#include "platform/registryreader.h"
+
+// Reads the registry afresh for every query, each through its own RegistryKey, as the dump did
+// before it read each tree once: the reference that the dump's lines are compared with.
+class LiveRegistry : public RegistryReader
+{
+public:
+    QStringList allKeys(const QString &path) const override;
+    QStringList childGroups(const QString &path) const override;
+    QVector<Value> values(const QString &path) const override;
+};
+
+#endif // LIVEREGISTRY_H
