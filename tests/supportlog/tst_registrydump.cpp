@@ -210,6 +210,16 @@ QString disagreement(const QStringList &lines, int *repeated)
     return QString();
 }
 
+// The settings layer on Windows warns at every read of a value of a type that it does not know;
+// expected here, so left out of the test's output.
+QtMessageHandler forwardMessage = nullptr;
+void leaveOutUnknownTypeWarning(QtMsgType type, const QMessageLogContext &context,
+                                const QString &message)
+{
+    if (!message.startsWith(QLatin1String("QSettings: Unknown data 8 type")))
+        forwardMessage(type, context, message);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Seeds)
@@ -428,7 +438,9 @@ void TestRegistryDump::snapshotMatchesPerLevel()
     // The snapshot first: on Windows the settings layer creates the keys that it is asked to
     // open, and a key whose name holds "/" is asked for by a path that names other keys.
     const QStringList snapshot = dumpRegistry();
+    forwardMessage = qInstallMessageHandler(leaveOutUnknownTypeWarning);
     const QStringList reference = dumpRegistry(LiveRegistry());
+    qInstallMessageHandler(forwardMessage);
     QCOMPARE(snapshot, reference);
     QVERIFY2(snapshot.size() > 6 + values, qPrintable(snapshot.join(QLatin1Char('\n'))));
 }

@@ -30,9 +30,21 @@ void noteCursorAtHiveWarning(QtMsgType type, const QMessageLogContext &context,
     forwardMessage(type, context, message);
 }
 
-QPushButton *logButton(const MainWindow &window)
+// Shows a main window, queues the answers to the export's boxes with directory as the target and
+// presses the log button; false when there is no such button.
+bool pressLogButton(ModalAnswerer &answerer, const QString &directory)
 {
-    return window.findChild<QPushButton *>(QStringLiteral("btn_logfile__generate_log_file"));
+    MainWindow window;
+    window.show();
+    auto *button
+            = window.findChild<QPushButton *>(QStringLiteral("btn_logfile__generate_log_file"));
+    if (!button)
+        return false;
+    answerer.pressButton(QMessageBox::Ok);
+    chooseDirectory(answerer, directory);
+    answerer.pressButton(QMessageBox::Ok);
+    QTest::mouseClick(button, Qt::LeftButton);
+    return true;
 }
 
 } // namespace
@@ -65,16 +77,8 @@ void TestSupportLogButton::buttonWritesTheDumpedRegistry()
 
     QTemporaryDir target;
     QVERIFY(target.isValid());
-    MainWindow window;
-    window.show();
-    QPushButton *button = logButton(window);
-    QVERIFY(button);
-
     ModalAnswerer answerer;
-    answerer.pressButton(QMessageBox::Ok);
-    chooseDirectory(answerer, target.path());
-    answerer.pressButton(QMessageBox::Ok);
-    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(pressLogButton(answerer, target.path()));
 
     QCOMPARE(answerer.pendingAnswers(), 0);
     QCOMPARE(answerer.unexpected(), QStringList());
@@ -110,15 +114,7 @@ void TestSupportLogButton::waitCursorWhileTheRegistryIsRead()
 
     QTemporaryDir target;
     QVERIFY(target.isValid());
-    MainWindow window;
-    window.show();
-    QPushButton *button = logButton(window);
-    QVERIFY(button);
     ModalAnswerer answerer;
-    answerer.pressButton(QMessageBox::Ok);
-    chooseDirectory(answerer, target.path());
-    answerer.pressButton(QMessageBox::Ok);
-
     cursorsAtHiveWarnings.clear();
     QTest::ignoreMessage(
             QtWarningMsg,
@@ -126,7 +122,7 @@ void TestSupportLogButton::waitCursorWhileTheRegistryIsRead()
     forwardMessage = qInstallMessageHandler(noteCursorAtHiveWarning);
     {
         const auto restore = qScopeGuard([] { qInstallMessageHandler(forwardMessage); });
-        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(pressLogButton(answerer, target.path()));
     }
 
     QCOMPARE(cursorsAtHiveWarnings, QList<Qt::CursorShape>({ Qt::WaitCursor }));
