@@ -3,6 +3,8 @@
 #include "nativesettings.h"
 #include "registrypath.h"
 
+#include <algorithm>
+
 #ifdef Q_OS_WIN
 
 #include <qt_windows.h>
@@ -121,6 +123,13 @@ bool startsWithPath(const QStringList &path, const QStringList &prefix)
     return true;
 }
 
+// A subkey's key k, read through its parent as "<subkey>/k", names the same value, unless k
+// consists of slashes alone: then the settings layer reads the subkey's name as a value name.
+bool readsAlikeThroughParent(const QString &key)
+{
+    return std::any_of(key.cbegin(), key.cend(), [](QChar c) { return c != QLatin1Char('/'); });
+}
+
 } // namespace
 
 RegistrySnapshot::RegistrySnapshot(const QStringList &rootPaths)
@@ -147,10 +156,46 @@ const RegistryNode *RegistrySnapshot::find(const QString &path) const
     return nullptr;
 }
 
+// Every level's keys are its subkeys' keys again, so each is listed and read only once.
+const RegistrySnapshot::Listing &RegistrySnapshot::listing(const RegistryNode &node) const
+{
+    const auto known = listings.find(&node);
+    if (known != listings.end())
+        return known->second;
+    QVector<Value> values;
+    for (const auto &entry : node.values) {
+        const QString key = entry.first.isEmpty() ? QStringLiteral(".") : settingsName(entry.first);
+        values.append({ key, nativeValueText(node, key) });
+    }
+    for (const RegistryNode &child : node.children) {
+        const Listing &below = listing(child);
+        const QString prefix = settingsName(child.name) + QLatin1Char('/');
+        for (const Value &value : below.values) {
+            const QString key = prefix + value.key;
+            values.append({ key,
+                            readsAlikeThroughParent(value.key) ? value.text
+                                                               : nativeValueText(node, key) });
+        }
+    }
+    // Sorted and each key once, as the settings layer lists them; a key reads the same
+    // whichever way it came.
+    std::sort(values.begin(), values.end(),
+              [](const Value &a, const Value &b) { return a.key < b.key; });
+    values.erase(std::unique(values.begin(), values.end(),
+                             [](const Value &a, const Value &b) { return a.key == b.key; }),
+                 values.end());
+    Listing &made = listings[&node];
+    made.values = values;
+    made.keys.reserve(values.size());
+    for (const Value &value : qAsConst(values))
+        made.keys.append(value.key);
+    return made;
+}
+
 QStringList RegistrySnapshot::allKeys(const QString &path) const
 {
     const RegistryNode *node = find(path);
-    return node ? nativeAllKeys(*node) : QStringList();
+    return node ? listing(*node).keys : QStringList();
 }
 
 QStringList RegistrySnapshot::childGroups(const QString &path) const
@@ -161,13 +206,6 @@ QStringList RegistrySnapshot::childGroups(const QString &path) const
 
 QVector<RegistryReader::Value> RegistrySnapshot::values(const QString &path) const
 {
-    QVector<Value> result;
     const RegistryNode *node = find(path);
-    if (!node)
-        return result;
-    const QStringList keys = nativeAllKeys(*node);
-    result.reserve(keys.size());
-    for (const QString &key : keys)
-        result.append({ key, nativeValueText(*node, key) });
-    return result;
+    return node ? listing(*node).values : QVector<Value>();
 }

@@ -4,6 +4,7 @@
 #include "registrynode.h"
 #include "registryreader.h"
 
+#include <map>
 #include <vector>
 
 // The registry trees below some full paths, each read once, in one pass, when the snapshot is
@@ -27,10 +28,20 @@ private:
         RegistryNode root;
     };
 
+    // What allKeys and values give for a key, made once from its subkeys' listings.
+    struct Listing
+    {
+        QStringList keys;
+        QVector<Value> values;
+    };
+
     // The key that RegistryKey would open for path, if the snapshot holds it.
     const RegistryNode *find(const QString &path) const;
+    const Listing &listing(const RegistryNode &node) const;
 
     std::vector<Tree> trees;
+    // By key; a map, so that a listing stays where it is while others are added.
+    mutable std::map<const RegistryNode *, Listing> listings;
 };
 
 #endif // REGISTRYSNAPSHOT_H
