@@ -87,6 +87,9 @@ void retranslateActionGroup(QGroupBox *box, QPushButton *button, QLabel *descrip
     button->setText(translated("Ausführen"));
     description->setText(translated(descriptionText));
     heading->setText(translated(headingText));
+    // Every button reads "Ausführen"; a screen reader names it after its box instead.
+    button->setAccessibleName(heading->text());
+    button->setAccessibleDescription(description->text());
 }
 
 QWidget *createPage(const char *name)
@@ -196,6 +199,8 @@ void MainWindowForm::setupForm(QMainWindow *window)
     label_3 = createLabel(centralwidget, "label_3", QRect(20, 10, 81, 61));
     label_3->setPixmap(QPixmap(QStringLiteral(":/images/kormand_logo_repairtool.png")));
     label_3->setScaledContents(true);
+    // The logo shows no text a screen reader could read; the maker's name is no translation.
+    label_3->setAccessibleName(QStringLiteral("Kormand-Logo"));
 
     label_4 = createLabel(centralwidget, "label_4", QRect(660, 550, 121, 20));
     label_4->setFont(bodyFont());
