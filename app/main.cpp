@@ -1,9 +1,11 @@
 #include "app/mainwindow.h"
+#include "platform/displayscaling.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    prepareDisplayScaling();
     QApplication application(argc, argv);
     MainWindow window;
     window.show();
