@@ -80,3 +80,12 @@ sign_windows_program() {
     }
     mv "$file.signed" "$file"
 }
+
+# Makes a fresh prefix in $WINEPREFIX. Wine's own fonts (package fonts-wine) go into its Fonts
+# folder, where Debian's Wine finds them: among them Tahoma, which the toolkit's default font
+# "MS Shell Dlg 2" stands for on Windows; without it Qt falls back to any font at hand.
+init_wine_prefix() {
+    "$WINE" wineboot --init >/dev/null 2>&1
+    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    "$WINESERVER" -w
+}

@@ -140,6 +140,8 @@ void TestDisplayScaling::initTestCase()
     if (!expected.isEmpty())
         QCOMPARE(systemDpi(), expected.toInt());
     qInfo("system DPI %d, factor %.2f", systemDpi(), factor);
+    qInfo("default font %s, drawn with %s", qPrintable(QApplication::font().toString()),
+          qPrintable(QFontInfo(QApplication::font()).family()));
 
     window = new MainWindow;
     window->show();
