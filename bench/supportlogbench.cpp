@@ -23,8 +23,6 @@
 
 namespace {
 
-const QString roots[] = { QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand"),
-                          QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand") };
 const char *const levelNames[] = { "Bibliothek", "Ordner", "Liste", "Sammlung", "Titelgruppe" };
 // How long the large trees may take on Windows.
 const qint64 windowsGoalMs = 3000;
@@ -54,9 +52,10 @@ void seedTrees(const Shape &shape)
 {
     QStringList keys;
     collectKeys(QString(), 0, shape, &keys);
-    const int keyCount = 2 * keys.size();
+    const QStringList roots = dumpRootPaths();
+    const int keyCount = roots.size() * keys.size();
     int seeded = 0;
-    for (int tree = 0; tree < 2; ++tree) {
+    for (int tree = 0; tree < roots.size(); ++tree) {
         QVector<QPair<QString, QVariant>> values;
         for (int k = 0; k < keys.size(); ++k) {
             const int index = tree * keys.size() + k;
@@ -71,7 +70,7 @@ void seedTrees(const Shape &shape)
                                                                    .arg(seeded % 97))));
             }
         }
-        seedRegistryValues(roots[tree], values);
+        seedRegistryValues(roots.at(tree), values);
     }
 }
 

@@ -4,18 +4,6 @@
 
 namespace {
 
-// The maker's trees in the order the support staff expect them.
-const QStringList &roots()
-{
-    static const QStringList paths = { QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand"),
-                                       QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand") };
-    return paths;
-}
-
-// A single space, so that the sealed line is never an empty record.
-const QString blankLine = QStringLiteral(" ");
-const QString separator = QStringLiteral("====================================");
-
 // All markers are filled in one pass so that a "%1" inside a name cannot be filled again.
 QString childPath(const QString &parent, const QString &child)
 {
@@ -32,16 +20,41 @@ void appendGroupBody(const RegistryReader &registry, const QString &path, QStrin
 
 } // namespace
 
+QStringList dumpRootPaths()
+{
+    // In the order the support staff expect them.
+    return { QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand"),
+             QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand") };
+}
+
+QString dumpBlankLine()
+{
+    // A single space, so that the sealed line is never an empty record.
+    return QStringLiteral(" ");
+}
+
+QString dumpSeparator()
+{
+    return QStringLiteral("====================================");
+}
+
+QString dumpRootHeader(const QString &rootPath)
+{
+    return QStringLiteral("Mein Entry: %1").arg(rootPath);
+}
+
 QStringList dumpRegistry()
 {
-    return dumpRegistry(RegistrySnapshot(roots()));
+    return dumpRegistry(RegistrySnapshot(dumpRootPaths()));
 }
 
 QStringList dumpRegistry(const RegistryReader &registry)
 {
+    const QString blankLine = dumpBlankLine();
+    const QString separator = dumpSeparator();
     QStringList lines;
-    for (const QString &root : roots()) {
-        lines << blankLine << separator << QStringLiteral("Mein Entry: %1").arg(root);
+    for (const QString &root : dumpRootPaths()) {
+        lines << blankLine << separator << dumpRootHeader(root);
         if (hasAnyKeys(registry, root))
             appendKeyLines(registry, root, lines);
         const QStringList groups = registry.childGroups(root);
@@ -75,7 +88,7 @@ void appendNestedGroups(const RegistryReader &registry, const QString &path, QSt
 {
     const QStringList groups = registry.childGroups(path);
     for (const QString &group : groups) {
-        lines << blankLine << separator;
+        lines << dumpBlankLine() << dumpSeparator();
         appendGroupBody(registry, childPath(path, group), lines);
     }
 }

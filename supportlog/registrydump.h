@@ -16,6 +16,13 @@ QStringList dumpRegistry();
 // The same lines, read level by level through registry.
 QStringList dumpRegistry(const RegistryReader &registry);
 
+// The maker's trees, in the order the dump writes them.
+QStringList dumpRootPaths();
+// The dump's fixed lines and the line that opens a tree, as support's reader expects them too.
+QString dumpBlankLine();
+QString dumpSeparator();
+QString dumpRootHeader(const QString &rootPath);
+
 // True when any value is stored at or below the path.
 bool hasAnyKeys(const RegistryReader &registry, const QString &path);
 // True when the path has at least one subkey.

@@ -1,5 +1,7 @@
 #include "logcheck.h"
 
+#include "supportlog/registrydump.h"
+
 #include <algorithm>
 
 namespace {
@@ -14,14 +16,14 @@ public:
     void predict(const LogTrees &trees)
     {
         for (const auto &root : trees.roots) {
-            structure(logBlankLine);
-            structure(logSeparator);
-            structure(logRootHeader(root->name));
+            structure(dumpBlankLine());
+            structure(dumpSeparator());
+            structure(dumpRootHeader(root->name));
             keyLines(*root, root->name);
             firstBlockEnds.append(lines.size() - 1);
             for (const auto &child : root->children) {
                 const QString path = root->name + QLatin1Char('\\') + child->name;
-                structure(logSeparator);
+                structure(dumpSeparator());
                 lines.append({ path, path, ExpectedLine::KeyName, child.get(), nullptr });
                 keyLines(*child, path);
                 nested(*child, path);
@@ -65,8 +67,8 @@ private:
     {
         for (const auto &child : key.children) {
             const QString childPath = path + QLatin1Char('\\') + child->name;
-            structure(logBlankLine);
-            structure(logSeparator);
+            structure(dumpBlankLine());
+            structure(dumpSeparator());
             keyLines(*child, childPath);
             nested(*child, childPath);
         }

@@ -1,9 +1,8 @@
 #include "logtrees.h"
 
-#include <algorithm>
+#include "supportlog/registrydump.h"
 
-const QString logBlankLine = QStringLiteral(" ");
-const QString logSeparator = QStringLiteral("====================================");
+#include <algorithm>
 
 QString LogKey::path() const
 {
@@ -27,17 +26,6 @@ const LogValue *LogKey::value(const QString &valueName) const
             return &v;
     }
     return nullptr;
-}
-
-QStringList logRootPaths()
-{
-    return { QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand"),
-             QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand") };
-}
-
-QString logRootHeader(const QString &rootPath)
-{
-    return QStringLiteral("Mein Entry: ") + rootPath;
 }
 
 bool parseKeyLine(const QString &line, QString *path, QString *key, QString *text)
@@ -64,7 +52,7 @@ class Rebuilder
 public:
     explicit Rebuilder(const QVector<LogLine> &lines)
         : lines(lines)
-        , rootPaths(logRootPaths())
+        , rootPaths(dumpRootPaths())
     {
         for (const QString &rootPath : rootPaths) {
             trees.roots.push_back(std::make_unique<LogKey>());
@@ -124,9 +112,9 @@ private:
         QStringList below;
         if (!line.intact) {
             kind = Kind::Damaged;
-        } else if (line.text == logBlankLine) {
+        } else if (line.text == dumpBlankLine()) {
             kind = Kind::Blank;
-        } else if (line.text == logSeparator) {
+        } else if (line.text == dumpSeparator()) {
             kind = Kind::Separator;
         } else if (parseKeyLine(line.text, &path, &name, &text)) {
             const int root = rootOf(path, &below);
@@ -141,7 +129,7 @@ private:
             }
         } else {
             for (int i = 0; i < rootPaths.size() && kind == Kind::Other; ++i) {
-                if (line.text == logRootHeader(rootPaths.at(i))) {
+                if (line.text == dumpRootHeader(rootPaths.at(i))) {
                     kind = Kind::Header;
                     key = trees.roots.at(i).get();
                     if (key->line == 0)

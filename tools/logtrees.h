@@ -45,11 +45,6 @@ struct LogTrees
     std::vector<std::unique_ptr<LogKey>> roots;
 };
 
-// The fixed lines and line forms of the dump.
-extern const QString logBlankLine;
-extern const QString logSeparator;
-QStringList logRootPaths();
-QString logRootHeader(const QString &rootPath);
 // Splits "[path] + [key]: text"; false for any other line.
 bool parseKeyLine(const QString &line, QString *path, QString *key, QString *text);
 
