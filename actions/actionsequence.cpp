@@ -1,4 +1,4 @@
-#include "actionsequence.h"
+#include "actions/actionsequence.h"
 
 #include <QMessageBox>
 

@@ -1,9 +1,9 @@
-#include "directoryremoval.h"
+#include "actions/directoryremoval.h"
 
-#include "actionsequence.h"
-#include "makerfolders.h"
-#include "platform/folderremoval.h"
-#include "platform/knownfolders.h"
+#include "actions/actionsequence.h"
+#include "actions/makerfolders.h"
+#include "platform/files/folderremoval.h"
+#include "platform/files/knownfolders.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "makerfolders.h"
+#include "actions/makerfolders.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "policyfixes.h"
+#include "actions/policyfixes.h"
 
-#include "actionsequence.h"
-#include "platform/registrykey.h"
+#include "actions/actionsequence.h"
+#include "platform/registry/registrykey.h"
 
 namespace {
 

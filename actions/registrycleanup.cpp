@@ -1,8 +1,8 @@
-#include "registrycleanup.h"
+#include "actions/registrycleanup.h"
 
-#include "actionsequence.h"
-#include "directoryremoval.h"
-#include "platform/registrykey.h"
+#include "actions/actionsequence.h"
+#include "actions/directoryremoval.h"
+#include "platform/registry/registrykey.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
-#include "settingsfilefix.h"
+#include "actions/settingsfilefix.h"
 
-#include "actionsequence.h"
-#include "makerfolders.h"
-#include "platform/knownfolders.h"
+#include "actions/actionsequence.h"
+#include "actions/makerfolders.h"
+#include "platform/files/knownfolders.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "platform/displayscaling.h"
+#include "platform/display/displayscaling.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
-#include "registrydump.h"
+#include "supportlog/registrydump.h"
 
-#include "platform/registrysnapshot.h"
+#include "platform/registry/registrysnapshot.h"
 
 namespace {
 

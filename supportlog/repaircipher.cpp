@@ -1,4 +1,4 @@
-#include "repaircipher.h"
+#include "supportlog/repaircipher.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,7 +1,7 @@
-#include "supportlogexport.h"
+#include "supportlog/supportlogexport.h"
 
-#include "repaircipher.h"
-#include "supportlogkey.h"
+#include "supportlog/repaircipher.h"
+#include "supportlog/supportlogkey.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #include "testfiles.h"
 
-#include "platform/knownfolders.h"
+#include "platform/files/knownfolders.h"
 
 #include <QCoreApplication>
 #include <QDir>

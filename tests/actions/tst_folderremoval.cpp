@@ -1,4 +1,4 @@
-#include "platform/folderremoval.h"
+#include "platform/files/folderremoval.h"
 #include "testfiles.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "modalanswerer.h"
-#include "platform/folderremoval.h"
+#include "platform/files/folderremoval.h"
 #include "shownboxes.h"
 #include "temporaryroot.h"
 #include "testfiles.h"

@@ -1,6 +1,6 @@
 #include "modalanswerer.h"
 #include "namedactions.h"
-#include "platform/registrykey.h"
+#include "platform/registry/registrykey.h"
 #include "registryseed.h"
 #include "shownboxes.h"
 #include "temporaryroot.h"

@@ -1,6 +1,6 @@
 #include "actions/registrycleanup.h"
 #include "modalanswerer.h"
-#include "platform/registrykey.h"
+#include "platform/registry/registrykey.h"
 #include "registryseed.h"
 #include "shownboxes.h"
 #include "temporaryroot.h"

@@ -1,5 +1,5 @@
-#include "platform/knownfolders.h"
-#include "platform/standinroot.h"
+#include "platform/files/knownfolders.h"
+#include "platform/standin/standinroot.h"
 #include "temporaryroot.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "platform/registrykey.h"
+#include "platform/registry/registrykey.h"
 #include "registryseed.h"
 #include "temporaryroot.h"
 

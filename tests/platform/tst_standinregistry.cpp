@@ -1,5 +1,5 @@
 #include "filecontents.h"
-#include "platform/registrykey.h"
+#include "platform/registry/registrykey.h"
 #include "registryseed.h"
 #include "temporaryroot.h"
 

@@ -1,6 +1,6 @@
 #include "liveregistry.h"
 
-#include "platform/registrykey.h"
+#include "platform/registry/registrykey.h"
 
 QStringList LiveRegistry::allKeys(const QString &path) const
 {

@@ -1,7 +1,7 @@
 #ifndef LIVEREGISTRY_H
 #define LIVEREGISTRY_H
 
-#include "platform/registryreader.h"
+#include "platform/registry/registryreader.h"
 
 // Reads the registry afresh for every query, each through its own RegistryKey, as the dump did
 // before it read each tree once: the reference that the dump's lines are compared with.

@@ -1,15 +1,15 @@
 #include "registryseed.h"
 
-#include "platform/registrynode.h"
-#include "platform/registrypath.h"
+#include "platform/registry/registrynode.h"
+#include "platform/registry/registrypath.h"
 
 #ifdef Q_OS_WIN
 #include <QSettings>
 
 #include <windows.h>
 #else
-#include "platform/registryvalue.h"
-#include "platform/standinhivefile.h"
+#include "platform/registry/registryvalue.h"
+#include "platform/standin/standinhivefile.h"
 #endif
 
 namespace {

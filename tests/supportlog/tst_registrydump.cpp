@@ -1,6 +1,6 @@
 #include "liveregistry.h"
-#include "platform/registrykey.h"
-#include "platform/registrynode.h"
+#include "platform/registry/registrykey.h"
+#include "platform/registry/registrynode.h"
 #include "registryseed.h"
 #include "supportlog/registrydump.h"
 #include "supportlogtesting.h"

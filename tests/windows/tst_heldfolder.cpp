@@ -1,7 +1,7 @@
 #include "disposablemachine.h"
 #include "filecontents.h"
-#include "platform/folderremoval.h"
-#include "platform/heldfolder.h"
+#include "platform/files/folderremoval.h"
+#include "platform/files/heldfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "junction.h"
-#include "platform/folderremoval.h"
+#include "platform/files/folderremoval.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/knownfolders.h"
+#include "platform/files/knownfolders.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,0 +1,47 @@
+#ifndef REGISTRYSNAPSHOT_H
+#define REGISTRYSNAPSHOT_H
+
+#include "platform/registry/registrynode.h"
+#include "platform/registry/registryreader.h"
+
+#include <map>
+#include <vector>
+
+// The registry trees below some full paths, each read once, in one pass, when the snapshot is
+// made. Every query on those paths and below answers as RegistryKey would have answered then,
+// however the registry changes afterwards; an absent or unreadable tree reads as empty, as do
+// paths outside the trees.
+class RegistrySnapshot : public RegistryReader
+{
+public:
+    explicit RegistrySnapshot(const QStringList &rootPaths);
+
+    QStringList allKeys(const QString &path) const override;
+    QStringList childGroups(const QString &path) const override;
+    QVector<Value> values(const QString &path) const override;
+
+private:
+    struct Tree
+    {
+        QString hive;
+        QStringList keyPath;
+        RegistryNode root;
+    };
+
+    // What allKeys and values give for a key, made once from its subkeys' listings.
+    struct Listing
+    {
+        QStringList keys;
+        QVector<Value> values;
+    };
+
+    // The key that RegistryKey would open for path, if the snapshot holds it.
+    const RegistryNode *find(const QString &path) const;
+    const Listing &listing(const RegistryNode &node) const;
+
+    std::vector<Tree> trees;
+    // By key; a map, so that a listing stays where it is while others are added.
+    mutable std::map<const RegistryNode *, Listing> listings;
+};
+
+#endif // REGISTRYSNAPSHOT_H

@@ -1,0 +1,454 @@
+#include "repairlog/logcheck.h"
+
+#include "supportlog/registrydump.h"
+
+#include <algorithm>
+
+namespace {
+
+class Predictor
+{
+public:
+    QVector<ExpectedLine> lines;
+    // Per tree, the index of the last line of its first block.
+    QVector<int> firstBlockEnds;
+
+    void predict(const LogTrees &trees)
+    {
+        for (const auto &root : trees.roots) {
+            structure(dumpBlankLine());
+            structure(dumpSeparator());
+            structure(dumpRootHeader(root->name));
+            keyLines(*root, root->name);
+            firstBlockEnds.append(lines.size() - 1);
+            for (const auto &child : root->children) {
+                const QString path = root->name + QLatin1Char('\\') + child->name;
+                structure(dumpSeparator());
+                lines.append({ path, path, ExpectedLine::KeyName, child.get(), nullptr });
+                keyLines(*child, path);
+                nested(*child, path);
+            }
+        }
+    }
+
+private:
+    void structure(const QString &text)
+    {
+        lines.append({ text, text, ExpectedLine::Structure, nullptr, nullptr });
+    }
+
+    static void collect(const LogKey &key, const QString &prefix,
+                        QVector<QPair<QString, const LogValue *>> *values)
+    {
+        for (const LogValue &value : key.values)
+            values->append({ prefix + value.name, &value });
+        for (const auto &child : key.children) {
+            if (child->named)
+                collect(*child, prefix + child->name + QLatin1Char('/'), values);
+        }
+    }
+
+    // The settings layer lists every value below the key, sorted by its relative name.
+    void keyLines(const LogKey &key, const QString &path)
+    {
+        QVector<QPair<QString, const LogValue *>> values;
+        collect(key, QString(), &values);
+        std::sort(values.begin(), values.end(),
+                  [](const QPair<QString, const LogValue *> &a,
+                     const QPair<QString, const LogValue *> &b) { return a.first < b.first; });
+        for (const auto &value : qAsConst(values)) {
+            const QString id = QStringLiteral("[%1] + [%2]").arg(path, value.first);
+            lines.append({ id + QStringLiteral(": ") + value.second->text, id, ExpectedLine::Value,
+                           &key, value.second });
+        }
+    }
+
+    void nested(const LogKey &key, const QString &path)
+    {
+        for (const auto &child : key.children) {
+            const QString childPath = path + QLatin1Char('\\') + child->name;
+            structure(dumpBlankLine());
+            structure(dumpSeparator());
+            keyLines(*child, childPath);
+            nested(*child, childPath);
+        }
+    }
+};
+
+// What identifies an intact line: its text, for a key line the part before the value.
+QString idOf(const LogLine &line)
+{
+    QString path, key, text;
+    if (parseKeyLine(line.text, &path, &key, &text))
+        return QStringLiteral("[%1] + [%2]").arg(path, key);
+    return line.text;
+}
+
+QString countedLines(int count)
+{
+    return count == 1 ? QStringLiteral("1 more line") : QStringLiteral("%1 more lines").arg(count);
+}
+
+class Checker
+{
+public:
+    Checker(const QVector<LogLine> &lines, const LogTrees &trees)
+        : actual(lines)
+    {
+        Predictor predictor;
+        predictor.predict(trees);
+        expected = predictor.lines;
+        firstBlockEnds = predictor.firstBlockEnds;
+        for (const LogLine &line : actual)
+            ids.append(line.intact ? idOf(line) : QString());
+        actualMatch.fill(-1, actual.size());
+        moved.fill(false, actual.size());
+        transposed.fill(false, actual.size());
+        repeats.fill(-1, actual.size());
+        expectedMatch.fill(-1, expected.size());
+    }
+
+    LogCheck check()
+    {
+        const QVector<QPair<int, int>> anchors = keptAnchors();
+        QPair<int, int> previous(-1, -1);
+        for (const auto &anchor :
+             anchors + QVector<QPair<int, int>>{ { actual.size(), expected.size() } }) {
+            alignGap(previous, anchor);
+            previous = anchor;
+        }
+        pairMovedLines();
+        report();
+        std::stable_sort(result.findings.begin(), result.findings.end(),
+                         [](const LogFinding &a, const LogFinding &b) { return a.line < b.line; });
+        result.linesRead = actual.size();
+        result.linesExpected = expected.size();
+        return result;
+    }
+
+private:
+    void match(int i, int j)
+    {
+        actualMatch[i] = j;
+        expectedMatch[j] = i;
+    }
+
+    // Lines whose id the dump writes once pin the alignment; the longest run of them in the
+    // expected order stays, the others were moved or repeat another line.
+    QVector<QPair<int, int>> keptAnchors()
+    {
+        QHash<QString, int> index;
+        QHash<QString, int> count;
+        for (int j = 0; j < expected.size(); ++j) {
+            index.insert(expected.at(j).id, j);
+            ++count[expected.at(j).id];
+        }
+        QVector<QPair<int, int>> anchors;
+        for (int i = 0; i < actual.size(); ++i) {
+            if (actual.at(i).intact && count.value(ids.at(i)) == 1)
+                anchors.append({ i, index.value(ids.at(i)) });
+        }
+        // Longest strictly increasing run of expected positions.
+        QVector<int> tails;
+        QVector<int> before(anchors.size(), -1);
+        for (int k = 0; k < anchors.size(); ++k) {
+            const auto at = std::lower_bound(
+                    tails.begin(), tails.end(), anchors.at(k).second,
+                    [&](int tail, int j) { return anchors.at(tail).second < j; });
+            // Of two lines that stand for the same one, the first stays.
+            if (at != tails.end() && anchors.at(*at).second == anchors.at(k).second)
+                continue;
+            if (at != tails.begin())
+                before[k] = *(at - 1);
+            if (at == tails.end())
+                tails.append(k);
+            else
+                *at = k;
+        }
+        QVector<QPair<int, int>> kept;
+        for (int k = tails.isEmpty() ? -1 : tails.last(); k >= 0; k = before.at(k))
+            kept.prepend(anchors.at(k));
+        for (const auto &anchor : qAsConst(kept))
+            match(anchor.first, anchor.second);
+        for (const auto &anchor : qAsConst(anchors)) {
+            if (actualMatch.at(anchor.first) >= 0)
+                continue;
+            if (expectedMatch.at(anchor.second) >= 0) {
+                repeats[anchor.first] = expectedMatch.at(anchor.second);
+            } else {
+                match(anchor.first, anchor.second);
+                moved[anchor.first] = true;
+            }
+        }
+        return kept;
+    }
+
+    bool fits(int i, int j) const { return !actual.at(i).intact || ids.at(i) == expected.at(j).id; }
+
+    // Aligns the lines between two kept anchors by the fewest changes: a line missing or
+    // unexpected costs 2, a damaged line taken for an expected one 1, two neighbours swapped 1.
+    void alignGap(QPair<int, int> from, QPair<int, int> to)
+    {
+        QVector<int> a, b;
+        for (int i = from.first + 1; i < to.first; ++i) {
+            if (actualMatch.at(i) < 0 && repeats.at(i) < 0)
+                a.append(i);
+        }
+        for (int j = from.second + 1; j < to.second; ++j) {
+            if (expectedMatch.at(j) < 0)
+                b.append(j);
+        }
+        if (a.isEmpty() || b.isEmpty())
+            return;
+        const int p = a.size(), q = b.size();
+        if (qint64(p + 1) * (q + 1) > 4000000) {
+            // Too much lost for a full alignment: take what fits in order.
+            for (int x = 0, y = 0; x < p && y < q; ++x) {
+                if (fits(a.at(x), b.at(y)))
+                    match(a.at(x), b.at(y++));
+            }
+            return;
+        }
+        const int width = q + 1;
+        QVector<int> cost((p + 1) * width, 0);
+        QVector<char> step((p + 1) * width, 0);
+        for (int x = 0; x <= p; ++x) {
+            for (int y = 0; y <= q; ++y) {
+                int best = x == 0 && y == 0 ? 0 : INT_MAX;
+                char how = 0;
+                auto consider = [&](int c, char h) {
+                    if (c < best) {
+                        best = c;
+                        how = h;
+                    }
+                };
+                // On a tie a line is rather missing late than early: a cut log lacks its end.
+                if (y > 0)
+                    consider(cost[x * width + y - 1] + 2, 'i');
+                if (x > 0 && y > 0 && fits(a.at(x - 1), b.at(y - 1)))
+                    consider(cost[(x - 1) * width + y - 1]
+                                     + (actual.at(a.at(x - 1)).intact ? 0 : 1),
+                             'm');
+                if (x > 1 && y > 1 && actual.at(a.at(x - 1)).intact && actual.at(a.at(x - 2)).intact
+                    && ids.at(a.at(x - 2)) == expected.at(b.at(y - 1)).id
+                    && ids.at(a.at(x - 1)) == expected.at(b.at(y - 2)).id
+                    && ids.at(a.at(x - 1)) != ids.at(a.at(x - 2)))
+                    consider(cost[(x - 2) * width + y - 2] + 1, 't');
+                if (x > 0)
+                    consider(cost[(x - 1) * width + y] + 2, 'd');
+                cost[x * width + y] = best;
+                step[x * width + y] = how;
+            }
+        }
+        for (int x = p, y = q; x > 0 || y > 0;) {
+            switch (step[x * width + y]) {
+            case 'm':
+                match(a.at(--x), b.at(--y));
+                break;
+            case 't':
+                match(a.at(x - 2), b.at(y - 1));
+                match(a.at(x - 1), b.at(y - 2));
+                transposed[a.at(x - 2)] = true;
+                x -= 2;
+                y -= 2;
+                break;
+            case 'i':
+                --y;
+                break;
+            default:
+                --x;
+                break;
+            }
+        }
+    }
+
+    // A line that the alignment left over where another line of its kind is missing was moved
+    // across a line that pins the alignment: the missing one nearest to where it stands.
+    void pairMovedLines()
+    {
+        QHash<QString, QVector<int>> missing;
+        for (int j = 0; j < expected.size(); ++j) {
+            if (expectedMatch.at(j) < 0)
+                missing[expected.at(j).id].append(j);
+        }
+        for (int i = 0; i < actual.size(); ++i) {
+            if (actualMatch.at(i) >= 0 || repeats.at(i) >= 0 || !actual.at(i).intact)
+                continue;
+            QVector<int> &candidates = missing[ids.at(i)];
+            if (candidates.isEmpty())
+                continue;
+            const int here = i > 0 && actualMatch.at(i - 1) >= 0 ? actualMatch.at(i - 1) + 1 : 0;
+            const auto nearest
+                    = std::min_element(candidates.begin(), candidates.end(), [&](int a, int b) {
+                          return qAbs(a - here) < qAbs(b - here);
+                      });
+            match(i, *nearest);
+            moved[i] = true;
+            candidates.erase(nearest);
+        }
+    }
+
+    void add(int line, const QString &text, const LogValue *value = nullptr)
+    {
+        result.findings.append({ line, text });
+        if (value)
+            result.valueNotes[value].append(text);
+    }
+
+    QString restoredFrom(const ExpectedLine &line) const
+    {
+        const int source = line.value ? line.value->line : line.key ? line.key->line : 0;
+        return source > 0 ? QStringLiteral("restored from line %1").arg(source)
+                          : QStringLiteral("restored from the log's structure");
+    }
+
+    // The file line after which the expected line j would stand.
+    int lineBefore(int j) const
+    {
+        while (--j >= 0) {
+            if (expectedMatch.at(j) >= 0)
+                return actual.at(expectedMatch.at(j)).number;
+        }
+        return 0;
+    }
+
+    void report()
+    {
+        for (int i = 0; i < actual.size(); ++i)
+            reportActual(i);
+        int last = -1;
+        for (int j = 0; j < expected.size(); ++j) {
+            if (expectedMatch.at(j) >= 0)
+                last = j;
+        }
+        for (int j = 0; j <= last; ++j) {
+            if (expectedMatch.at(j) >= 0)
+                continue;
+            int end = j;
+            while (end + 1 <= last && expectedMatch.at(end + 1) < 0)
+                ++end;
+            const QString text = end == j
+                    ? QStringLiteral("line %1 missing: %2").arg(j + 1).arg(expected.at(j).text)
+                    : QStringLiteral("lines %1 to %2 missing").arg(j + 1).arg(end + 1);
+            const int before = lineBefore(j);
+            for (int k = j; k <= end; ++k) {
+                if (expected.at(k).value)
+                    result.valueNotes[expected.at(k).value].append(text);
+            }
+            result.findings.append({ before, text });
+            j = end;
+        }
+        const int more = expected.size() - 1 - last;
+        if (more > 0) {
+            // Past the first block of the last tree every line follows from the values read.
+            const bool exact = last > firstBlockEnds.last();
+            add(actual.size(),
+                QStringLiteral("cut after line %1: %2%3 expected")
+                        .arg(actual.size())
+                        .arg(exact ? QString() : QStringLiteral("at least "))
+                        .arg(countedLines(more)));
+        }
+    }
+
+    void reportActual(int i)
+    {
+        const LogLine &line = actual.at(i);
+        const int j = actualMatch.at(i);
+        if (j < 0) {
+            if (repeats.at(i) >= 0)
+                add(line.number,
+                    QStringLiteral("line %1 repeats line %2")
+                            .arg(line.number)
+                            .arg(actual.at(repeats.at(i)).number));
+            else if (line.intact)
+                add(line.number,
+                    QStringLiteral("line %1 unexpected: %2").arg(line.number).arg(line.text));
+            else
+                add(line.number,
+                    QStringLiteral("line %1 damaged (%2), cannot be restored: the log holds no "
+                                   "copy of it")
+                            .arg(line.number)
+                            .arg(line.damage));
+            return;
+        }
+        const ExpectedLine &want = expected.at(j);
+        if (!line.intact)
+            add(line.number,
+                QStringLiteral("line %1 damaged (%2), %3")
+                        .arg(line.number)
+                        .arg(line.damage, restoredFrom(want)),
+                want.value);
+        else if (line.text != want.text)
+            add(line.number,
+                QStringLiteral("line %1 differs from its copy in line %2")
+                        .arg(line.number)
+                        .arg(want.value->line),
+                want.value);
+        if (transposed.at(i)) {
+            add(line.number,
+                QStringLiteral("lines %1 and %2 out of order")
+                        .arg(line.number)
+                        .arg(line.number + 1));
+        } else if (moved.at(i)) {
+            // A swap of two neighbours is named once, by the first of the two.
+            const bool swappedWithNext = i + 1 < actual.size() && actualMatch.at(i + 1) == j - 1;
+            const bool swappedWithPrevious = i > 0 && actualMatch.at(i - 1) == j + 1;
+            if (swappedWithNext)
+                add(line.number,
+                    QStringLiteral("lines %1 and %2 out of order")
+                            .arg(line.number)
+                            .arg(line.number + 1));
+            else if (swappedWithPrevious)
+                add(line.number - 1,
+                    QStringLiteral("lines %1 and %2 out of order")
+                            .arg(line.number - 1)
+                            .arg(line.number));
+            else
+                add(line.number,
+                    QStringLiteral("line %1 out of order: it belongs after line %2")
+                            .arg(line.number)
+                            .arg(lineBefore(j)));
+        }
+    }
+
+    const QVector<LogLine> &actual;
+    QVector<ExpectedLine> expected;
+    QVector<int> firstBlockEnds;
+    QStringList ids;
+    QVector<int> actualMatch;
+    QVector<bool> moved;
+    QVector<bool> transposed;
+    QVector<int> repeats;
+    QVector<int> expectedMatch;
+    LogCheck result;
+};
+
+} // namespace
+
+QVector<ExpectedLine> predictLog(const LogTrees &trees)
+{
+    Predictor predictor;
+    predictor.predict(trees);
+    return predictor.lines;
+}
+
+QString LogCheck::report() const
+{
+    QString text;
+    for (const LogFinding &finding : findings)
+        text += finding.text + QLatin1Char('\n');
+    if (findings.isEmpty())
+        return text
+                + (linesRead == 1
+                           ? QStringLiteral("1 line, all intact and complete\n")
+                           : QStringLiteral("%1 lines, all intact and complete\n").arg(linesRead));
+    return text
+            + QStringLiteral("%1 lines read, %2 expected: damaged or incomplete\n")
+                      .arg(linesRead)
+                      .arg(linesExpected);
+}
+
+LogCheck checkLog(const QVector<LogLine> &lines, const LogTrees &trees)
+{
+    return Checker(lines, trees).check();
+}

@@ -1,0 +1,55 @@
+#ifndef LOGTREES_H
+#define LOGTREES_H
+
+#include "repairlog/loglines.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+// The registry trees behind a support log. Names are as the log writes them: the settings
+// layer's names, "/" and "\" swapped against the registry's, "." for a key's default value.
+
+struct LogValue
+{
+    QString name;
+    QString text;
+    // The first intact line that holds the value.
+    int line = 0;
+};
+
+struct LogKey
+{
+    QString name;
+    // False for an empty key below the first level: the log shows where it is, not its name.
+    bool named = true;
+    // The first intact line that names the key; for an unnamed key, the line of its block.
+    int line = 0;
+    LogKey *parent = nullptr;
+    QVector<LogValue> values;
+    // Named keys sorted as the settings layer lists them, unnamed ones where the log shows them.
+    std::vector<std::unique_ptr<LogKey>> children;
+
+    // The full path as the log writes it; a tree's root carries the whole root path as its name.
+    QString path() const;
+    LogKey *child(const QString &childName) const;
+    const LogValue *value(const QString &valueName) const;
+};
+
+// Both trees, the current user's first, as the dump writes them.
+struct LogTrees
+{
+    std::vector<std::unique_ptr<LogKey>> roots;
+};
+
+// Splits "[path] + [key]: text"; false for any other line.
+bool parseKeyLine(const QString &line, QString *path, QString *key, QString *text);
+
+// Rebuilds the trees from the log's intact lines: every value from the first line that holds
+// it, whichever of its copies that is, and every key the lines name or show.
+LogTrees rebuildTrees(const QVector<LogLine> &lines);
+
+#endif // LOGTREES_H
