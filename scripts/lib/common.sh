@@ -4,7 +4,7 @@ REPO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$REPO_ROOT/build}
 
 # The Debian packages that building and testing the tool need.
-BUILD_PACKAGES=(cmake g++ ninja-build ccache qtbase5-dev qtbase5-dev-tools)
+BUILD_PACKAGES=(cmake g++ ninja-build ccache qtbase5-dev qtbase5-dev-tools python3)
 
 # Installs the given Debian packages that are not installed yet.
 ensure_packages() {
