@@ -212,6 +212,10 @@ void TestRepairCipher::recordSizeAndFlags_data()
 
     QTest::newRow("if smaller, text stays") << text << ifSmaller << crc << false << 0x02 << 2;
     QTest::newRow("if smaller, run shrinks") << run << ifSmaller << crc << true << 0x03 << 2;
+    // Compressed exactly as long as it is: not smaller, so stored as it is.
+    const QByteArray tie("091983875767659551443335227119010928947866785");
+    QVERIFY2(qCompress(tie, 9).size() == tie.size(), "this zlib no longer makes a tie of it");
+    QTest::newRow("if smaller, as long stays") << tie << ifSmaller << crc << false << 0x02 << 2;
     QTest::newRow("always, text") << text << always << none << true << 0x01 << 0;
     QTest::newRow("always, empty") << QByteArray() << always << sha1 << true << 0x05 << 20;
     QTest::newRow("never, run") << run << never << sha1 << false << 0x04 << 20;

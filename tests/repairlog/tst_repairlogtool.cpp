@@ -1,4 +1,6 @@
 #include "filecontents.h"
+#include "platform/registry/registrynode.h"
+#include "platform/registry/registryvalue.h"
 #include "registryseed.h"
 #include "repairlog/repairlogtool.h"
 #include "supportlog/registrydump.h"
@@ -147,6 +149,7 @@ private slots:
     void showsTrees();
     void marksRestoredValues();
     void showsEmptyKeys();
+    void showsNamesAsTheRegistryHasThem();
     void regFileRoundTrip();
     void diffsLogs();
     void cleanupTestCase();
@@ -216,6 +219,14 @@ void TestRepairLogTool::readsLog_data()
             << QByteArray("FILE: not a support log: none of its 2 lines opens with the tool's "
                           "key\n")
             << 1;
+    // Without its padding a line still decodes: only its length gives it away.
+    QByteArray padded = sealedLine(QStringLiteral("a"));
+    for (QString text = QStringLiteral("a"); !padded.endsWith('='); text += QLatin1Char('a'))
+        padded = sealedLine(text);
+    QTest::newRow("last character cut off")
+            << one + "\n" + padded.chopped(1) + "\n"
+            << QByteArray("Velto Studio\n<<< line 2 damaged: not Base64 >>>\n")
+            << QByteArray("line 2: not Base64\n") << 1;
     QTest::newRow("line wrapped in spaces") << "  " + one + " \t\n"
                                             << QByteArray("Velto Studio\n") << QByteArray() << 0;
     QTest::newRow("every kind of damage")
@@ -487,7 +498,8 @@ void TestRepairLogTool::checksStructure_data()
         const bool deeperOrRoot = dumped.at(b) == QLatin1String(" ");
         const bool firstLevel = dumped.at(b).startsWith(QLatin1Char('='))
                 && dumped.at(b - 1) != QLatin1String(" ");
-        if (!deeperOrRoot && !firstLevel)
+        // Also cuts in the first block's opening lines and before the very last line.
+        if (!deeperOrRoot && !firstLevel && b > 2 && b != n - 1)
             continue;
         const QString more = b > machineFirstBlockEnd
                 ? QStringLiteral("%1 more line%2 expected").arg(n - b).arg(n - b == 1 ? "" : "s")
@@ -699,6 +711,23 @@ void TestRepairLogTool::showsEmptyKeys()
                              .arg(userRoot)
                              .arg(unnamedBlock + 1)),
              tree.output);
+}
+
+void TestRepairLogTool::showsNamesAsTheRegistryHasThem()
+{
+    TemporaryRoot other;
+    EmptyMakerTrees trees;
+    RegistryNode tree;
+    QVERIFY(tree.make({ QStringLiteral("A/B") })
+                    ->setValue(QString(), registryValueFromVariant(QStringLiteral("Standard"))));
+    seedRegistryTree(userRoot, tree);
+    const QString path = writeLog(joined(sealedLines(dumpRegistry())), QStringLiteral("names"));
+
+    // A "/" in a key's name is no level of its own; the default value is "@".
+    const Result result = runTool({ QStringLiteral("tree"), path });
+    QVERIFY2(QString::fromUtf8(result.output)
+                     .contains(QStringLiteral("[%1\\A/B]\n@=\"Standard\"").arg(userRoot)),
+             result.output);
 }
 
 void TestRepairLogTool::regFileRoundTrip()
