@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "modalanswerer.h"
+#include "platform/display/displayscaling.h"
 #include "temporaryroot.h"
 
 #include <QAction>
@@ -78,6 +79,7 @@ private slots:
     void beendenEndsEventLoopWithZero();
     void closeButtonEndsEventLoopWithZero();
     void showsTheVersionOfTheVersionResource();
+    void scalesWithTheDisplayExactly();
 };
 
 void TestMainWindow::showsFinalTitleAndVersion()
@@ -252,5 +254,27 @@ void TestMainWindow::showsTheVersionOfTheVersionResource()
     QCOMPARE(versionLabel->text(), QStringLiteral("Version " REPAIRTOOL_PROJECT_VERSION));
 }
 
-QTEST_MAIN(TestMainWindow)
+// main, below, prepares the display scaling as the program's own main does.
+void TestMainWindow::scalesWithTheDisplayExactly()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
+    QVERIFY(QCoreApplication::testAttribute(Qt::AA_EnableHighDpiScaling));
+    // Rounded, 125 % would draw at 100 % and 150 % at 200 %.
+    QVERIFY(QGuiApplication::highDpiScaleFactorRoundingPolicy()
+            == Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+#else
+    // The toolkit's own scaling rounds: it stays off.
+    QVERIFY(!QCoreApplication::testAttribute(Qt::AA_EnableHighDpiScaling));
+#endif
+}
+
+int main(int argc, char *argv[])
+{
+    prepareDisplayScaling();
+    QApplication application(argc, argv);
+    application.setAttribute(Qt::AA_Use96Dpi, true);
+    TestMainWindow test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_mainwindow.moc"
