@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "modalanswerer.h"
 #include "platform/files/folderremoval.h"
+#include "platform/files/heldfolder.h"
 #include "shownboxes.h"
 #include "temporaryroot.h"
 #include "testfiles.h"
@@ -18,6 +19,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <functional>
 #include <grp.h>
 #include <poll.h>
 #include <sys/inotify.h>
@@ -45,8 +47,9 @@ bool giveToNobody(const QString &folder)
     return given;
 }
 
-// Runs the removal in a child process as nobody, where permissions bite even for root's tests.
-bool removeAsNobody(const QString &path, FolderRemoval *removal)
+// Runs work in a child process as nobody, where permissions bite even for root's tests, and
+// hands back what it reports; false when the child could not run or report.
+bool asNobody(const std::function<QByteArray()> &work, QByteArray *report)
 {
     int channel[2];
     if (::pipe(channel) != 0)
@@ -56,27 +59,36 @@ bool removeAsNobody(const QString &path, FolderRemoval *removal)
         ::close(channel[0]);
         if (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)
             ::_exit(3);
-        const FolderRemoval done = removeFolder(path, QString());
-        const QByteArray report = QByteArray::number(done.removed) + '\n'
-                + QByteArray::number(done.left) + '\n' + QByteArray::number(done.systemError) + '\n'
-                + done.failedEntry.toUtf8();
+        const QByteArray done = work();
         const bool written
-                = ::write(channel[1], report.constData(), size_t(report.size())) == report.size();
+                = ::write(channel[1], done.constData(), size_t(done.size())) == done.size();
         ::_exit(written ? 0 : 4);
     }
     ::close(channel[1]);
-    QByteArray report;
+    report->clear();
     char buffer[4096];
     ssize_t got;
     while ((got = ::read(channel[0], buffer, sizeof buffer)) > 0)
-        report.append(buffer, int(got));
+        report->append(buffer, int(got));
     ::close(channel[0]);
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)
-        || WEXITSTATUS(status) != 0)
-        return false;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
+            && WEXITSTATUS(status) == 0;
+}
+
+bool removeAsNobody(const QString &path, FolderRemoval *removal)
+{
+    QByteArray report;
+    const bool ran = asNobody(
+            [&]() {
+                const FolderRemoval done = removeFolder(path, QString());
+                return QByteArray::number(done.removed) + '\n' + QByteArray::number(done.left)
+                        + '\n' + QByteArray::number(done.systemError) + '\n'
+                        + done.failedEntry.toUtf8();
+            },
+            &report);
     const QList<QByteArray> fields = report.split('\n');
-    if (fields.size() != 4)
+    if (!ran || fields.size() != 4)
         return false;
     removal->removed = fields.at(0).toInt();
     removal->left = fields.at(1).toInt();
@@ -84,6 +96,46 @@ bool removeAsNobody(const QString &path, FolderRemoval *removal)
     removal->failedEntry = QString::fromUtf8(fields.at(3));
     return true;
 }
+
+// Someone else at work in a folder: on the first deletion in it, as soon as inotify tells, it
+// does its deed once. The deed returns how many entries it made or deleted.
+class Meddler
+{
+public:
+    Meddler(const QString &folder, std::function<int()> deed)
+        : watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK))
+    {
+        ::inotify_add_watch(watch, native(folder).constData(), IN_DELETE);
+        thread = std::thread([this, deed]() {
+            pollfd events = { watch, POLLIN, 0 };
+            while (!stopping) {
+                if (::poll(&events, 1, 5) > 0) {
+                    done = deed();
+                    return;
+                }
+            }
+        });
+    }
+
+    ~Meddler() { stop(); }
+
+    // What the deed did; -1 when the removal deleted nothing in the folder.
+    int stop()
+    {
+        if (thread.joinable()) {
+            stopping = true;
+            thread.join();
+            ::close(watch);
+        }
+        return done;
+    }
+
+private:
+    const int watch;
+    int done = -1;
+    std::atomic<bool> stopping{ false };
+    std::thread thread;
+};
 
 // The attacker: as soon as the removal deletes something in one of the watched folders, it
 // moves that folder away and puts a link to the canary folder in its place, so that a walk by
@@ -179,6 +231,12 @@ private slots:
     void removesFifos();
     void permissionsBite_data();
     void permissionsBite();
+    void othersAtWorkMeanwhile_data();
+    void othersAtWorkMeanwhile();
+    void entryExistsForNobody_data();
+    void entryExistsForNobody();
+    void opensOnlyFolders_data();
+    void opensOnlyFolders();
 };
 
 void TestFolderRemovalPosix::swappedFoldersLeadNowhere()
@@ -354,6 +412,122 @@ void TestFolderRemovalPosix::permissionsBite()
         // The entry, the folder that holds it and the maker folder.
         QCOMPARE(removal.left, 3);
     }
+}
+
+void TestFolderRemovalPosix::othersAtWorkMeanwhile_data()
+{
+    QTest::addColumn<int>("written");
+    QTest::addColumn<int>("deleted");
+
+    QTest::newRow("a file written as the first goes") << 1 << 0;
+    QTest::newRow("20 listed files deleted by another") << 0 << 20;
+}
+
+void TestFolderRemovalPosix::othersAtWorkMeanwhile()
+{
+    QFETCH(int, written);
+    QFETCH(int, deleted);
+
+    int rounds = 0;
+    int meddled = 0;
+    // A few rounds while the other one comes too late, when the removal is already done.
+    for (; rounds < 20 && meddled <= 0; ++rounds) {
+        QTemporaryDir base;
+        const QString maker = base.filePath(QStringLiteral("Kormand"));
+        const QString backups = maker + QStringLiteral("/Backups");
+        for (const QString &name : coverNames)
+            QVERIFY(makeEntry(backups + QLatin1Char('/') + name));
+        Meddler meddler(backups, [&]() {
+            int count = 0;
+            if (written > 0) {
+                const int file = ::open(native(backups + QStringLiteral("/late.vsb")).constData(),
+                                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+                count += file >= 0 ? 1 : 0;
+                if (file >= 0)
+                    ::close(file);
+            }
+            for (int i = coverNames.size() - 1; i >= 0 && count < deleted; --i) {
+                const QString name = backups + QLatin1Char('/') + coverNames.at(i);
+                count += ::unlink(native(name).constData()) == 0 ? 1 : 0;
+            }
+            return count;
+        });
+        const FolderRemoval removal = removeFolder(maker, base.filePath(QStringLiteral("Tool")));
+        meddled = meddler.stop();
+
+        QCOMPARE(removal.failedEntry, QString());
+        QCOMPARE(removal.left, 0);
+        QVERIFY(!entryExists(maker));
+        // Only what the removal itself deleted counts: the files, what was written meanwhile and
+        // the two folders, not what vanished under it.
+        const int made = written > 0 ? qMax(meddled, 0) : 0;
+        const int vanished = deleted > 0 ? qMax(meddled, 0) : 0;
+        QCOMPARE(removal.removed, coverNames.size() + made - vanished + 2);
+    }
+    qInfo("%d rounds", rounds);
+    QVERIFY2(meddled > 0, "the other one never came in time: nothing was tried");
+}
+
+void TestFolderRemovalPosix::entryExistsForNobody_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("exists");
+
+    // Locked is root's, mode 0700: what it holds cannot be told, so it counts as there.
+    QTest::newRow("in a folder nobody cannot read") << QStringLiteral("Locked/Kormand/") << true;
+    QTest::newRow("in a folder nobody can read") << QStringLiteral("Open/Kormand/") << true;
+    QTest::newRow("gone from a folder nobody can read") << QStringLiteral("Open/") << false;
+}
+
+void TestFolderRemovalPosix::entryExistsForNobody()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, exists);
+
+    if (::geteuid() != 0)
+        QSKIP("needs root to ask as nobody");
+    QTemporaryDir base;
+    QVERIFY(makeEntry(base.filePath(entry)));
+    QVERIFY(makeEntry(base.filePath(QStringLiteral("Locked/"))));
+    QCOMPARE(::chmod(native(base.path()).constData(), 0755), 0);
+    QCOMPARE(::chmod(native(base.filePath(QStringLiteral("Locked"))).constData(), 0700), 0);
+    const QString path
+            = base.filePath(entry.section(QLatin1Char('/'), 0, 0) + QStringLiteral("/Kormand"));
+
+    QByteArray report;
+    QVERIFY(asNobody([&]() { return QByteArray::number(entryExists(path)); }, &report));
+    QCOMPARE(report, QByteArray::number(exists));
+}
+
+void TestFolderRemovalPosix::opensOnlyFolders_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("kind");
+
+    QTest::newRow("folder") << QStringLiteral("Kormand") << int(HeldFolder::Outcome::Done);
+    QTest::newRow("file") << QStringLiteral("Kormand/settings.xml")
+                          << int(HeldFolder::Outcome::NotAFolder);
+    QTest::newRow("missing") << QStringLiteral("Other") << int(HeldFolder::Outcome::Gone);
+    QTest::newRow("link in its place")
+            << QStringLiteral("Alias") << int(HeldFolder::Outcome::NotAFolder);
+    QTest::newRow("through a link to itself")
+            << QStringLiteral("Loop/Kormand") << int(HeldFolder::Outcome::NotAFolder);
+}
+
+void TestFolderRemovalPosix::opensOnlyFolders()
+{
+    QFETCH(QString, path);
+    QFETCH(int, kind);
+
+    QTemporaryDir base;
+    QVERIFY(makeEntry(base.filePath(QStringLiteral("Kormand/settings.xml"))));
+    QCOMPARE(::symlink("Kormand", native(base.filePath(QStringLiteral("Alias"))).constData()), 0);
+    QCOMPARE(::symlink("Loop", native(base.filePath(QStringLiteral("Loop"))).constData()), 0);
+
+    HeldFolder::Outcome outcome;
+    const HeldFolder folder = HeldFolder::open(base.filePath(path), &outcome);
+    QCOMPARE(int(outcome.kind), kind);
+    QCOMPARE(folder.isValid(), kind == int(HeldFolder::Outcome::Done));
 }
 
 QTEST_MAIN(TestFolderRemovalPosix)
