@@ -97,76 +97,34 @@ bool removeAsNobody(const QString &path, FolderRemoval *removal)
     return true;
 }
 
-// Someone else at work in a folder: on the first deletion in it, as soon as inotify tells, it
-// does its deed once. The deed returns how many entries it made or deleted.
-class Meddler
+// Someone else at work in the tree: the first time the removal deletes something in one of the
+// watched folders, as soon as inotify tells, it does its deed with that folder.
+class DeletionWatcher
 {
 public:
-    Meddler(const QString &folder, std::function<int()> deed)
-        : watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK))
-    {
-        ::inotify_add_watch(watch, native(folder).constData(), IN_DELETE);
-        thread = std::thread([this, deed]() {
-            pollfd events = { watch, POLLIN, 0 };
-            while (!stopping) {
-                if (::poll(&events, 1, 5) > 0) {
-                    done = deed();
-                    return;
-                }
-            }
-        });
-    }
-
-    ~Meddler() { stop(); }
-
-    // What the deed did; -1 when the removal deleted nothing in the folder.
-    int stop()
-    {
-        if (thread.joinable()) {
-            stopping = true;
-            thread.join();
-            ::close(watch);
-        }
-        return done;
-    }
-
-private:
-    const int watch;
-    int done = -1;
-    std::atomic<bool> stopping{ false };
-    std::thread thread;
-};
-
-// The attacker: as soon as the removal deletes something in one of the watched folders, it
-// moves that folder away and puts a link to the canary folder in its place, so that a walk by
-// paths would carry on in the canary.
-class FolderSwapper
-{
-public:
-    FolderSwapper(const QStringList &folders, const QString &canary, const QString &trash)
+    DeletionWatcher(const QStringList &folders, std::function<void(const QString &)> deed)
         : watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK))
     {
         for (const QString &folder : folders)
             watched.insert(::inotify_add_watch(watch, native(folder).constData(), IN_DELETE),
                            folder);
-        thread = std::thread([this, canary, trash]() { run(canary, trash); });
+        thread = std::thread([this, deed]() { run(deed); });
     }
 
-    ~FolderSwapper() { stop(); }
+    ~DeletionWatcher() { stop(); }
 
-    // Ends the attack; returns the folders that were swapped while the removal worked in them.
-    QStringList stop()
+    // Ends the watch; the deeds done are over.
+    void stop()
     {
         if (thread.joinable()) {
             stopping = true;
             thread.join();
             ::close(watch);
         }
-        return swapped;
     }
 
 private:
-    void run(const QString &canary, const QString &trash)
+    void run(const std::function<void(const QString &)> &deed)
     {
         pollfd events = { watch, POLLIN, 0 };
         while (!stopping) {
@@ -178,22 +136,26 @@ private:
                 const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
                 at += ssize_t(sizeof(inotify_event) + event->len);
                 const QString folder = watched.take(event->wd);
-                if (folder.isEmpty())
-                    continue;
-                const QString away = trash + QLatin1Char('/') + QString::number(event->wd);
-                if (::rename(native(folder).constData(), native(away).constData()) == 0
-                    && ::symlink(native(canary).constData(), native(folder).constData()) == 0)
-                    swapped.append(folder);
+                if (!folder.isEmpty())
+                    deed(folder);
             }
         }
     }
 
     const int watch;
     QHash<int, QString> watched;
-    QStringList swapped;
     std::atomic<bool> stopping{ false };
     std::thread thread;
 };
+
+// The attacker's deed: moves the folder away and puts a link to the canary folder in its place,
+// so that a walk by paths would carry on in the canary.
+bool swapForLink(const QString &folder, const QString &canary, const QString &trash)
+{
+    const QString away = trash + QLatin1Char('/') + QFileInfo(folder).fileName();
+    return ::rename(native(folder).constData(), native(away).constData()) == 0
+            && ::symlink(native(canary).constData(), native(folder).constData()) == 0;
+}
 
 const QStringList coverNames = []() {
     QStringList names;
@@ -255,9 +217,13 @@ void TestFolderRemovalPosix::swappedFoldersLeadNowhere()
         const QStringList folders = makeTargetedTree(maker, canary);
         QCOMPARE(entriesBelow(canary), coverNames);
 
-        FolderSwapper swapper(folders, canary, trash);
+        QStringList swapped;
+        DeletionWatcher swapper(folders, [&](const QString &folder) {
+            if (swapForLink(folder, canary, trash))
+                swapped.append(folder);
+        });
         const FolderRemoval removal = removeFolder(maker, base.filePath(QStringLiteral("Tool")));
-        const QStringList swapped = swapper.stop();
+        swapper.stop();
 
         swaps += swapped.size();
         QCOMPARE(entriesBelow(canary), coverNames);
@@ -297,9 +263,11 @@ void TestFolderRemovalPosix::attackThroughTheWindowLeadsNowhere()
         ModalAnswerer answerer;
         answerer.pressButton(QMessageBox::Ok);
         answerer.pressButton(QMessageBox::Ok);
-        FolderSwapper swapper(folders, canary, trash);
+        DeletionWatcher swapper(folders, [&](const QString &folder) {
+            swaps += swapForLink(folder, canary, trash) ? 1 : 0;
+        });
         QTest::mouseClick(button, Qt::LeftButton);
-        swaps += swapper.stop().size();
+        swapper.stop();
 
         QCOMPARE(entriesBelow(canary), coverNames);
         QCOMPARE(describeBoxes(answerer.seenBoxes()),
@@ -431,13 +399,13 @@ void TestFolderRemovalPosix::othersAtWorkMeanwhile()
     int rounds = 0;
     int meddled = 0;
     // A few rounds while the other one comes too late, when the removal is already done.
-    for (; rounds < 20 && meddled <= 0; ++rounds) {
+    for (; rounds < 20 && meddled == 0; ++rounds) {
         QTemporaryDir base;
         const QString maker = base.filePath(QStringLiteral("Kormand"));
         const QString backups = maker + QStringLiteral("/Backups");
         for (const QString &name : coverNames)
             QVERIFY(makeEntry(backups + QLatin1Char('/') + name));
-        Meddler meddler(backups, [&]() {
+        DeletionWatcher meddler({ backups }, [&](const QString &) {
             int count = 0;
             if (written > 0) {
                 const int file = ::open(native(backups + QStringLiteral("/late.vsb")).constData(),
@@ -450,18 +418,18 @@ void TestFolderRemovalPosix::othersAtWorkMeanwhile()
                 const QString name = backups + QLatin1Char('/') + coverNames.at(i);
                 count += ::unlink(native(name).constData()) == 0 ? 1 : 0;
             }
-            return count;
+            meddled = count;
         });
         const FolderRemoval removal = removeFolder(maker, base.filePath(QStringLiteral("Tool")));
-        meddled = meddler.stop();
+        meddler.stop();
 
         QCOMPARE(removal.failedEntry, QString());
         QCOMPARE(removal.left, 0);
         QVERIFY(!entryExists(maker));
         // Only what the removal itself deleted counts: the files, what was written meanwhile and
         // the two folders, not what vanished under it.
-        const int made = written > 0 ? qMax(meddled, 0) : 0;
-        const int vanished = deleted > 0 ? qMax(meddled, 0) : 0;
+        const int made = written > 0 ? meddled : 0;
+        const int vanished = deleted > 0 ? meddled : 0;
         QCOMPARE(removal.removed, coverNames.size() + made - vanished + 2);
     }
     qInfo("%d rounds", rounds);
