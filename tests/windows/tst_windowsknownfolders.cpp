@@ -1,3 +1,4 @@
+#include "platform/account/profileaccount.h"
 #include "platform/files/knownfolders.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,8 @@ void TestWindowsKnownFolders::locationsComeFromTheKnownFolders()
     const QString programData = QDir::fromNativeSeparators(qEnvironmentVariable("ALLUSERSPROFILE"));
     QVERIFY(!roaming.isEmpty() && !programData.isEmpty());
 
+    // Wine runs every program as one account: the shell's is the process's own.
+    QVERIFY(ProfileAccount::current().isOwn());
     const QStringList locations = appDataLocations();
     const QStringList expected
             = { roaming + QLatin1Char('/') + app, programData + QLatin1Char('/') + app, appDir,
