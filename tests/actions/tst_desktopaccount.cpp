@@ -55,10 +55,10 @@ private:
     const QByteArray user = qgetenv("USER");
 };
 
+// TemporaryRoot takes REPAIRTOOL_DESKTOP_USER back.
 void TestDesktopAccount::cleanup()
 {
     qputenv("USER", user);
-    qunsetenv("REPAIRTOOL_DESKTOP_USER");
 }
 
 void TestDesktopAccount::accountFromTheStandIn_data()
