@@ -83,8 +83,7 @@ void TestDesktopAccount::accountFromTheStandIn()
     qputenv("USER", "admin");
     qputenv("REPAIRTOOL_DESKTOP_USER", desktop);
     QCOMPARE(ProfileAccount::current().hiveName(), expected);
-    QCOMPARE(profileRegistryPath(userTree),
-             expected.isEmpty() ? userTree : QStringLiteral("HKEY_USERS\\anna\\Software\\Kormand"));
+    QCOMPARE(profileRegistryPath(userTree), expected.isEmpty() ? userTree : desktopTree);
     QCOMPARE(profileRegistryPath(machineTree), machineTree);
     QCOMPARE(roamingFolder(),
              root.filePath(QStringLiteral("Users/%1/AppData/Roaming")
