@@ -1,5 +1,7 @@
 #include "platform/registry/registrykey.h"
 
+#include "platform/registry/registrypath.h"
+
 #ifdef Q_OS_WIN
 
 #include <QSettings>
@@ -36,7 +38,7 @@ public:
 #endif
 
 RegistryKey::RegistryKey(const QString &path)
-    : backend(new RegistryBackend(path))
+    : backend(new RegistryBackend(profileRegistryPath(path)))
 { }
 
 RegistryKey::~RegistryKey() = default;

@@ -10,6 +10,8 @@ class RegistryBackend;
 
 // A registry key opened on a full path such as
 // "HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Policies\System".
+// A path below HKEY_CURRENT_USER opens the key in the hive of the account whose profile the
+// per-user parts act on (profileRegistryPath).
 // Meant as a local object of one step: pending changes are written when it is destroyed.
 class RegistryKey
 {

@@ -1,5 +1,7 @@
 #include "platform/registry/registrypath.h"
 
+#include "platform/account/profileaccount.h"
+
 bool splitRegistryPath(const QString &path, QString *hive, QStringList *subkeys)
 {
     static const struct
@@ -32,6 +34,19 @@ bool splitRegistryPath(const QString &path, QString *hive, QStringList *subkeys)
         return true;
     }
     return false;
+}
+
+QString profileRegistryPath(const QString &path)
+{
+    QString hive;
+    QStringList subkeys;
+    if (!splitRegistryPath(path, &hive, &subkeys) || hive != QLatin1String("HKEY_CURRENT_USER"))
+        return path;
+    const ProfileAccount account = ProfileAccount::current();
+    if (account.isOwn())
+        return path;
+    return (QStringList{ QStringLiteral("HKEY_USERS"), account.hiveName() } + subkeys)
+            .join(QLatin1Char('\\'));
 }
 
 #ifdef Q_OS_WIN

@@ -12,6 +12,11 @@
 // what the native settings format accepts ("HKEY_CURRENT_USER\...", "HKCU\...", ...).
 bool splitRegistryPath(const QString &path, QString *hive, QStringList *subkeys);
 
+// The path at which the per-user parts reach the key at path: a key below HKEY_CURRENT_USER in
+// the hive of the account they act on, "HKEY_USERS\<hive name>\...", when that is not the
+// process's own (ProfileAccount); any other path as it is.
+QString profileRegistryPath(const QString &path);
+
 #ifdef Q_OS_WIN
 // The predefined registry key of a hive's full name as splitRegistryPath gives it.
 HKEY hiveHandle(const QString &hive);

@@ -76,9 +76,13 @@ void readKey(HKEY key, RegistryNode *node, ReadBuffers *buffers)
     }
 }
 
-RegistryNode readTree(const QString &hive, const QStringList &keyPath)
+RegistryNode readTree(const QString &path)
 {
     RegistryNode tree;
+    QString hive;
+    QStringList keyPath;
+    if (!splitRegistryPath(path, &hive, &keyPath))
+        return tree;
     const QString subkey = keyPath.join(QLatin1Char('\\'));
     HKEY handle = nullptr;
     if (RegOpenKeyExW(hiveHandle(hive), reinterpret_cast<const wchar_t *>(subkey.utf16()), 0,
@@ -99,8 +103,12 @@ RegistryNode readTree(const QString &hive, const QStringList &keyPath)
 
 namespace {
 
-RegistryNode readTree(const QString &hive, const QStringList &keyPath)
+RegistryNode readTree(const QString &path)
 {
+    QString hive;
+    QStringList keyPath;
+    if (!splitStandInPath(path, &hive, &keyPath))
+        return RegistryNode();
     const StandInHiveFile file(hive);
     const RegistryNode *node = file.isReadable() ? file.root().find(keyPath) : nullptr;
     return node ? *node : RegistryNode();
@@ -138,7 +146,7 @@ RegistrySnapshot::RegistrySnapshot(const QStringList &rootPaths)
         Tree tree;
         if (!splitRegistryPath(path, &tree.hive, &tree.keyPath))
             continue;
-        tree.root = readTree(tree.hive, tree.keyPath);
+        tree.root = readTree(profileRegistryPath(path));
         trees.push_back(std::move(tree));
     }
 }

@@ -10,7 +10,8 @@
 // The registry trees below some full paths, each read once, in one pass, when the snapshot is
 // made. Every query on those paths and below answers as RegistryKey would have answered then,
 // however the registry changes afterwards; an absent or unreadable tree reads as empty, as do
-// paths outside the trees.
+// paths outside the trees. A tree below HKEY_CURRENT_USER is read from the hive of the account
+// whose profile the per-user parts act on, and answers under the path it was given.
 class RegistrySnapshot : public RegistryReader
 {
 public:

@@ -67,9 +67,12 @@ private:
         if (remove)
             path.remove(0, 1);
         QStringList names = path.split(QLatin1Char('\\'));
-        if (names.first().compare(hive->name, Qt::CaseInsensitive) != 0)
-            return fail(QStringLiteral("key outside %1").arg(hive->name));
-        names.removeFirst();
+        // An account's hive is named by two levels, "HKEY_USERS\<account>".
+        const QStringList hiveNames = hive->name.split(QLatin1Char('\\'));
+        for (const QString &hiveName : hiveNames) {
+            if (names.isEmpty() || names.takeFirst().compare(hiveName, Qt::CaseInsensitive) != 0)
+                return fail(QStringLiteral("key outside %1").arg(hive->name));
+        }
         if (names.contains(QString()))
             return fail(QStringLiteral("empty key name in path"));
         current = nullptr;

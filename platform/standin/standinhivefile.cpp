@@ -1,5 +1,6 @@
 #include "platform/standin/standinhivefile.h"
 
+#include "platform/registry/registrypath.h"
 #include "platform/standin/regfileformat.h"
 #include "platform/standin/standinroot.h"
 
@@ -14,7 +15,8 @@
 #endif
 
 StandInHiveFile::StandInHiveFile(const QString &hive)
-    : path(standInRoot() + QLatin1String("/registry/") + hive + QLatin1String(".reg"))
+    : path(standInRoot() + QLatin1String("/registry/")
+           + QString(hive).replace(QLatin1Char('\\'), QLatin1Char('/')) + QLatin1String(".reg"))
 {
     contents.tree = std::make_shared<RegistryNode>();
     contents.tree->name = hive;
@@ -223,5 +225,14 @@ bool StandInHiveFile::save()
     // Stamped after the write, so another program's write in between cannot pass for this
     // one: the stamp stays inconclusive until the next opening has compared the bytes.
     remember({ path, bytes, contents, stampOf(path), writtenAt });
+    return true;
+}
+
+bool splitStandInPath(const QString &path, QString *hive, QStringList *keyPath)
+{
+    if (!splitRegistryPath(path, hive, keyPath))
+        return false;
+    if (*hive == QLatin1String("HKEY_USERS") && !keyPath->isEmpty())
+        *hive += QLatin1Char('\\') + keyPath->takeFirst();
     return true;
 }

@@ -5,11 +5,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 // One hive of the stand-in registry: <standInRoot()>/registry/<hive>.reg in the Registry
-// Editor's export format, UTF-16LE with byte-order mark or UTF-8. A missing file is an empty
+// Editor's export format, UTF-16LE with byte-order mark or UTF-8; an account's hive
+// "HKEY_USERS\<account>" is registry/HKEY_USERS/<account>.reg. A missing file is an empty
 // hive. A file that cannot be read reads as empty and is never written; stderr names its line
 // when it is read and at every refused write.
 class StandInHiveFile
@@ -83,5 +85,10 @@ private:
     QString path;
     Contents contents;
 };
+
+// The stand-in hive that holds the key at a full registry path, and the key's path within it.
+// Each account's hive below HKEY_USERS is one of its own, "HKEY_USERS\<account>", as on Windows,
+// where it is loaded there while its account is logged on.
+bool splitStandInPath(const QString &path, QString *hive, QStringList *keyPath);
 
 #endif // STANDINHIVEFILE_H

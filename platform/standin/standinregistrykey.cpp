@@ -6,7 +6,7 @@
 
 StandInRegistryKey::StandInRegistryKey(const QString &path)
 {
-    if (!splitRegistryPath(path, &hive, &keyPath))
+    if (!splitStandInPath(path, &hive, &keyPath))
         hive.clear();
 }
 

@@ -13,3 +13,9 @@ QString standInRoot()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QLatin1String("/velto-repair-demo");
 }
+
+QString standInUser()
+{
+    const QString user = QString::fromLocal8Bit(qgetenv("USER"));
+    return user.isEmpty() ? QStringLiteral("user") : user;
+}

@@ -14,9 +14,16 @@
 
 namespace {
 
+// The hive and the key path within it: on the stand-in, an account's hive below HKEY_USERS is a
+// file of its own.
 void splitOrDie(const QString &keyPath, QString *hive, QStringList *subkeys)
 {
-    if (!splitRegistryPath(keyPath, hive, subkeys))
+#ifdef Q_OS_WIN
+    const bool split = splitRegistryPath(keyPath, hive, subkeys);
+#else
+    const bool split = splitStandInPath(keyPath, hive, subkeys);
+#endif
+    if (!split)
         qFatal("Not a registry path: %s", qUtf8Printable(keyPath));
 }
 

@@ -6,7 +6,8 @@
 #include <QTemporaryDir>
 
 // A throw-away stand-in system: points REPAIRTOOL_ROOT at a fresh temporary folder for the
-// object's lifetime and restores the previous value afterwards.
+// object's lifetime and restores the previous value afterwards. The tool runs there as the
+// account at the desk: REPAIRTOOL_DESKTOP_USER is unset meanwhile.
 // On Windows nothing is stood in for: it ends the process unless the machine may be changed
 // (disposablemachine.h).
 class TemporaryRoot
@@ -24,6 +25,8 @@ private:
     QTemporaryDir dir;
     QByteArray previous;
     bool hadPrevious;
+    QByteArray previousDesktop;
+    bool hadPreviousDesktop;
 };
 
 #endif // TEMPORARYROOT_H
