@@ -134,11 +134,15 @@ void LogViewerWindow::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Open\u2026"), this, &LogViewerWindow::chooseLog,
-                    QKeySequence::Open);
+                    QKeySequence::Open)
+            ->setObjectName(QStringLiteral("openAction"));
     recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
     recentMenu->setObjectName(QStringLiteral("recentMenu"));
+    // Filled as it opens: another window may have opened a log since.
+    connect(recentMenu, &QMenu::aboutToShow, this, &LogViewerWindow::fillRecentMenu);
     compareAction = file->addAction(QStringLiteral("&Compare with Earlier Log\u2026"), this,
                                     &LogViewerWindow::chooseEarlierLog);
+    compareAction->setObjectName(QStringLiteral("compareAction"));
     exportAction = file->addAction(QStringLiteral("&Export as .reg File\u2026"), this,
                                    &LogViewerWindow::chooseExportFile);
     exportAction->setObjectName(QStringLiteral("exportAction"));
@@ -170,7 +174,6 @@ void LogViewerWindow::buildMenus()
 
     for (QAction *action : { compareAction, exportAction, copyPathAction })
         action->setEnabled(false);
-    fillRecentMenu();
 }
 
 QWidget *LogViewerWindow::buildRegistryTab()
@@ -432,7 +435,6 @@ QStringList LogViewerWindow::recentFiles() const
 void LogViewerWindow::setRecentFiles(const QStringList &files)
 {
     viewerSettings().setValue(QStringLiteral("recentFiles"), QVariant(files.mid(0, recentCount)));
-    fillRecentMenu();
 }
 
 void LogViewerWindow::fillRecentMenu()

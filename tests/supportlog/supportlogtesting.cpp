@@ -2,6 +2,8 @@
 
 #include "modalanswerer.h"
 #include "registryseed.h"
+#include "supportlog/repaircipher.h"
+#include "supportlog/supportlogkey.h"
 
 #include <QDialog>
 #include <QFileDialog>
@@ -68,4 +70,32 @@ OpenedLog openWithReader(const QString &logFile)
     opened.text = QString::fromUtf8(opened.ok ? reader.readAllStandardOutput()
                                               : reader.readAllStandardError());
     return opened;
+}
+
+ReaderRun runReader(const QStringList &arguments)
+{
+    QProcess reader;
+    reader.start(QStringLiteral(REPAIRLOG_PATH), arguments, QIODevice::ReadOnly | QIODevice::Text);
+    ReaderRun run;
+    if (reader.waitForFinished(60000) && reader.exitStatus() == QProcess::NormalExit)
+        run.exitCode = reader.exitCode();
+    run.output = QString::fromUtf8(reader.readAllStandardOutput());
+    run.errors = QString::fromUtf8(reader.readAllStandardError());
+    return run;
+}
+
+QByteArray sealedLog(const QStringList &lines)
+{
+    RepairCipher cipher(SupportLogKey);
+    QByteArray content;
+    for (const QString &line : lines)
+        content += cipher.encryptTextToBase64(line).toLatin1() + '\n';
+    return content;
+}
+
+QByteArray damagedSealedLine(const QByteArray &sealedLine)
+{
+    QByteArray record = QByteArray::fromBase64(sealedLine);
+    record[record.size() - 1] = char(record.at(record.size() - 1) ^ 0x01);
+    return record.toBase64();
 }
