@@ -345,7 +345,7 @@ void LogViewerWindow::applyFilter()
     filterTimer.stop();
     filterModel->setPattern(filterEdit->text());
     if (filterModel->pattern().isEmpty())
-        treeView->expandToDepth(0);
+        treeView->expandToDepth(1);
     else
         treeView->expandAll();
 }

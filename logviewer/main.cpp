@@ -15,6 +15,11 @@ int main(int argc, char *argv[])
                            "registry trees behind it and its lines."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption compareOption(
+            QStringLiteral("compare"),
+            QStringLiteral("mark what changed since an earlier log of the same machine"),
+            QStringLiteral("earlier log"));
+    parser.addOption(compareOption);
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("the log to open (velto.kormand_repair)"),
                                  QStringLiteral("[file]"));
@@ -27,5 +32,11 @@ int main(int argc, char *argv[])
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty())
         window.openLog(files.first());
+    QString earlier = files.isEmpty() ? QString() : parser.value(compareOption);
+    QObject::connect(&window, &LogViewerWindow::logShown, [&] {
+        if (!earlier.isEmpty())
+            window.compareWith(earlier);
+        earlier.clear();
+    });
     return application.exec();
 }
