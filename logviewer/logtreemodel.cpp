@@ -310,7 +310,9 @@ QVariant LogTreeModel::data(const QModelIndex &index, int role) const
         if (index.column() == NameColumn)
             return node.isValue() && node.name.isEmpty() ? QStringLiteral("(Default)") : node.name;
         if (index.column() == TextColumn)
-            return node.text;
+            return node.kind == UnnamedKeyRow
+                    ? QStringLiteral("(an empty key; the log holds no name)")
+                    : node.text;
         return node.line > 0 ? QVariant(node.line) : QVariant();
     case Qt::ToolTipRole: {
         const QString tip = toolTip(node);
@@ -332,13 +334,12 @@ QVariant LogTreeModel::data(const QModelIndex &index, int role) const
             return {};
         }
         return {};
-    case Qt::FontRole:
-        if (node.change == Removed) {
-            QFont font;
-            font.setStrikeOut(true);
-            return font;
-        }
-        return {};
+    case Qt::FontRole: {
+        QFont font;
+        font.setStrikeOut(node.change == Removed);
+        font.setItalic(node.kind == UnnamedKeyRow);
+        return font.strikeOut() || font.italic() ? QVariant(font) : QVariant();
+    }
     case KindRole:
         return node.kind;
     case KeyPathRole:

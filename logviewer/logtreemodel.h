@@ -47,6 +47,8 @@ public:
     void setLog(const ViewerLog *log, const ViewerLog *earlier = nullptr);
     // The number of values added, removed and changed since the earlier log.
     int changeCount(Change change) const;
+    // Every key and value row, shown or not.
+    int totalRows() const { return int(nodes.size()) - 1; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;

@@ -39,6 +39,8 @@ const QString logFilter = QStringLiteral("Support logs (*.kormand_repair);;All f
 const int recentCount = 10;
 // A little after the last key pressed, so that typing does not filter at every letter.
 const int filterDelayMs = 150;
+const int wholeTreeRows = 500;
+const int mostFindingRows = 6;
 
 // The viewer's settings: not below the maker's key, which the RepairTool empties and logs.
 QSettings viewerSettings()
@@ -94,7 +96,6 @@ LogViewerWindow::LogViewerWindow(QWidget *parent)
 
     findingsList = new QListWidget(central);
     findingsList->setObjectName(QStringLiteral("findingsList"));
-    findingsList->setMaximumHeight(findingsList->fontMetrics().height() * 7);
     findingsList->setToolTip(QStringLiteral("Click a finding to see its line"));
     findingsList->hide();
     connect(findingsList, &QListWidget::itemClicked, this,
@@ -324,6 +325,9 @@ void LogViewerWindow::showVerdict()
         item->setData(Qt::UserRole, finding.line);
     }
     findingsList->setVisible(findingsList->count() > 0);
+    const int rows = qMin(findingsList->count(), mostFindingRows);
+    findingsList->setFixedHeight(rows * findingsList->sizeHintForRow(0)
+                                 + 2 * findingsList->frameWidth());
 }
 
 void LogViewerWindow::refreshTree()
@@ -344,10 +348,12 @@ void LogViewerWindow::applyFilter()
 {
     filterTimer.stop();
     filterModel->setPattern(filterEdit->text());
-    if (filterModel->pattern().isEmpty())
-        treeView->expandToDepth(1);
-    else
+    // A small tree opens whole; a large one down to the keys below the roots, where its
+    // values start to be many.
+    if (!filterModel->pattern().isEmpty() || treeModel->totalRows() <= wholeTreeRows)
         treeView->expandAll();
+    else
+        treeView->expandToDepth(1);
 }
 
 void LogViewerWindow::showLine(int line)
