@@ -38,7 +38,8 @@ public:
     void openLog(const QString &path);
     // Starts reading an earlier log of the same machine, to mark what changed since then.
     void compareWith(const QString &path);
-    // Writes the trees shown as a Registry Editor file; false after saying why it could not.
+    // Writes the log's trees as a Registry Editor file, as repairlog reg does; false after saying
+    // why it could not.
     bool exportRegFile(const QString &path);
     // Shows line n of the file in the lines tab.
     void showLine(int line);

@@ -60,21 +60,17 @@ void chooseDirectory(ModalAnswerer &answerer, const QString &directory,
 
 OpenedLog openWithReader(const QString &logFile)
 {
-    QProcess reader;
-    // Text mode: the reader's output lines end in CR LF on Windows.
-    reader.start(QStringLiteral(REPAIRLOG_PATH), { QStringLiteral("open"), logFile },
-                 QIODevice::ReadWrite | QIODevice::Text);
+    const ReaderRun run = runReader({ QStringLiteral("open"), logFile });
     OpenedLog opened;
-    opened.ok = reader.waitForFinished(60000) && reader.exitStatus() == QProcess::NormalExit
-            && reader.exitCode() == 0;
-    opened.text = QString::fromUtf8(opened.ok ? reader.readAllStandardOutput()
-                                              : reader.readAllStandardError());
+    opened.ok = run.exitCode == 0;
+    opened.text = opened.ok ? run.output : run.errors;
     return opened;
 }
 
 ReaderRun runReader(const QStringList &arguments)
 {
     QProcess reader;
+    // Text mode: the reader's output lines end in CR LF on Windows.
     reader.start(QStringLiteral(REPAIRLOG_PATH), arguments, QIODevice::ReadOnly | QIODevice::Text);
     ReaderRun run;
     if (reader.waitForFinished(60000) && reader.exitStatus() == QProcess::NormalExit)
