@@ -23,14 +23,14 @@ void LogLoader::cancel()
     }
 }
 
-void LogLoader::load(const QString &path)
+void LogLoader::load(const QString &path, const std::shared_ptr<const ViewerLog> &later)
 {
     cancel();
     loading = true;
     const int current = generation;
     // Results come back as queued calls on this object, and count only while no newer load
     // has started.
-    QThread *thread = QThread::create([this, path, current] {
+    QThread *thread = QThread::create([this, path, later, current] {
         QThread *self = QThread::currentThread();
         int shown = -1;
         const auto progress = [&](int thousandths) {
@@ -45,8 +45,8 @@ void LogLoader::load(const QString &path)
                     },
                     Qt::QueuedConnection);
         };
-        std::shared_ptr<const ViewerLog> log
-                = readViewerLog(path, progress, [self] { return self->isInterruptionRequested(); });
+        std::shared_ptr<const ViewerLog> log = readViewerLog(
+                path, later.get(), progress, [self] { return self->isInterruptionRequested(); });
         if (!log)
             return;
         QMetaObject::invokeMethod(

@@ -21,7 +21,8 @@ public:
     // Waits for the threads still running, after asking them to stop.
     ~LogLoader() override;
 
-    void load(const QString &path);
+    // With later, the log read is compared with that one (ViewerLog::changesToLater).
+    void load(const QString &path, const std::shared_ptr<const ViewerLog> &later = {});
     void cancel();
     bool isLoading() const { return loading; }
 

@@ -2,7 +2,6 @@
 
 #include "logviewer/viewerlog.h"
 #include "platform/registry/registrypath.h"
-#include "repairlog/logdiff.h"
 #include "repairlog/logtreeformat.h"
 
 #include <QApplication>
@@ -97,9 +96,9 @@ public:
     }
 
     // Marks the values that differ from the earlier log; the removed ones join the tree.
-    void compare(const ViewerLog &log, const ViewerLog &earlier, int *counts)
+    void compare(const ViewerLog &earlier, int *counts)
     {
-        for (const LogValueChange &change : diffLogTrees(earlier.trees, log.trees)) {
+        for (const LogValueChange &change : earlier.changesToLater) {
             Node *node = nullptr;
             if (change.kind == LogValueChange::Removed) {
                 node = addRemovedValue(change);
@@ -235,7 +234,7 @@ void LogTreeModel::setLog(const ViewerLog *log, const ViewerLog *earlier)
         Builder builder(nodes);
         builder.build(*log);
         if (earlier)
-            builder.compare(*log, *earlier, changes);
+            builder.compare(*earlier, changes);
         builder.numberRows();
     }
     endResetModel();

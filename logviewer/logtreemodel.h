@@ -43,7 +43,8 @@ public:
     explicit LogTreeModel(QObject *parent = nullptr);
     ~LogTreeModel() override;
 
-    // Shows the trees of log; with earlier, marks what changed since that log. Null shows nothing.
+    // Shows the trees of log; with earlier, read to compare with log, marks what changed since
+    // that log. Null shows nothing.
     void setLog(const ViewerLog *log, const ViewerLog *earlier = nullptr);
     // The number of values added, removed and changed since the earlier log.
     int changeCount(Change change) const;

@@ -241,7 +241,7 @@ void LogViewerWindow::openLog(const QString &path)
 
 void LogViewerWindow::compareWith(const QString &path)
 {
-    earlierLoader->load(path);
+    earlierLoader->load(path, log);
     statusBar()->showMessage(
             QStringLiteral("Reading %1\u2026").arg(QDir::toNativeSeparators(path)));
     showProgress(0);

@@ -16,7 +16,7 @@ const int rebuiltShare = 950;
 
 } // namespace
 
-std::shared_ptr<ViewerLog> readViewerLog(const QString &path,
+std::shared_ptr<ViewerLog> readViewerLog(const QString &path, const ViewerLog *later,
                                          const std::function<void(int)> &progress,
                                          const std::function<bool()> &cancelled)
 {
@@ -64,6 +64,8 @@ std::shared_ptr<ViewerLog> readViewerLog(const QString &path,
     if (cancelled && cancelled())
         return nullptr;
     log->check = checkLog(log->lines, log->trees);
+    if (later)
+        log->changesToLater = diffLogTrees(log->trees, later->trees);
     report(1000);
     return log;
 }

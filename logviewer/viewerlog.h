@@ -2,6 +2,7 @@
 #define VIEWERLOG_H
 
 #include "repairlog/logcheck.h"
+#include "repairlog/logdiff.h"
 #include "repairlog/loglines.h"
 #include "repairlog/logtrees.h"
 
@@ -22,11 +23,14 @@ struct ViewerLog
     QVector<LogLine> lines;
     LogTrees trees;
     LogCheck check;
+    // For an earlier log read to compare with: the values that differ in the later log.
+    QVector<LogValueChange> changesToLater;
 };
 
-// Reads, opens, rebuilds and checks a log. progress hears the share done in thousandths; cancelled
-// is asked between parts of the file, and a cancelled reading gives nothing.
-std::shared_ptr<ViewerLog> readViewerLog(const QString &path,
+// Reads, opens, rebuilds and checks a log, and compares it with a later log if given one.
+// progress hears the share done in thousandths; cancelled is asked between parts of the work, and
+// a cancelled reading gives nothing.
+std::shared_ptr<ViewerLog> readViewerLog(const QString &path, const ViewerLog *later = nullptr,
                                          const std::function<void(int)> &progress = {},
                                          const std::function<bool()> &cancelled = {});
 
