@@ -129,7 +129,11 @@ LogViewerWindow::LogViewerWindow(QWidget *parent)
     resize(1000, 700);
 }
 
-LogViewerWindow::~LogViewerWindow() = default;
+LogViewerWindow::~LogViewerWindow()
+{
+    // The lines model points into the log, which goes before the window's children do.
+    linesModel->setLog(nullptr);
+}
 
 void LogViewerWindow::buildMenus()
 {
@@ -233,7 +237,8 @@ QWidget *LogViewerWindow::buildLinesTab()
 void LogViewerWindow::openLog(const QString &path)
 {
     earlierLoader->cancel();
-    loader->load(path);
+    // Absolute, so that the recent list still finds it from elsewhere.
+    loader->load(QFileInfo(path).absoluteFilePath());
     statusBar()->showMessage(
             QStringLiteral("Reading %1\u2026").arg(QDir::toNativeSeparators(path)));
     showProgress(0);
