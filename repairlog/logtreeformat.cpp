@@ -125,3 +125,13 @@ QMap<QPair<QString, QString>, QString> logValues(const LogTrees &trees)
         collectValues(*root, &values);
     return values;
 }
+
+QString logKeyRegistryPath(const LogKey &key)
+{
+    return registryPath(key);
+}
+
+QString logValueRegistryName(const LogValue &value)
+{
+    return registryValueName(value);
+}

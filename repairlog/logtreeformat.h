@@ -24,4 +24,9 @@ QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive = QStrin
 // value), mapped to its text.
 QMap<QPair<QString, QString>, QString> logValues(const LogTrees &trees);
 
+// A key's registry path as the forms above write it ("?" for an unnamed key), and a value's
+// registry name (empty for the default value).
+QString logKeyRegistryPath(const LogKey &key);
+QString logValueRegistryName(const LogValue &value);
+
 #endif // LOGTREEFORMAT_H

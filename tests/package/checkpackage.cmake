@@ -1,5 +1,5 @@
-# Makes the TGZ package into WORK_DIR, unpacks it and checks what a release holds: both programs
-# stripped, the README with every picture it links, and a log reader that starts.
+# Makes the TGZ package into WORK_DIR, unpacks it and checks what a release holds: the three programs
+# stripped, the README with every picture it links, and a log reader and a log viewer that start.
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/unpacked")
 
@@ -25,7 +25,7 @@ if(NOT result EQUAL 0)
 endif()
 set(root "${WORK_DIR}/unpacked/${PACKAGE_NAME}")
 
-foreach(program KormandRepairTool repairlog)
+foreach(program KormandRepairTool repairlog KormandLogViewer)
     if(NOT EXISTS "${root}/bin/${program}")
         message(FATAL_ERROR "the package holds no bin/${program}")
     endif()
@@ -60,4 +60,12 @@ execute_process(COMMAND "${root}/bin/repairlog" --version
     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT result EQUAL 0 OR NOT output STREQUAL "repairlog ${VERSION}\n")
     message(FATAL_ERROR "the packaged repairlog did not run: ${result}\n${output}")
+endif()
+
+# The viewer is a window; without a display it starts on the offscreen platform.
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env QT_QPA_PLATFORM=offscreen
+    "${root}/bin/KormandLogViewer" --version
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+if(NOT result EQUAL 0 OR NOT output STREQUAL "KormandLogViewer ${VERSION}\n")
+    message(FATAL_ERROR "the packaged KormandLogViewer did not run: ${result}\n${output}${errors}")
 endif()

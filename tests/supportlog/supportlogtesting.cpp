@@ -2,6 +2,8 @@
 
 #include "modalanswerer.h"
 #include "registryseed.h"
+#include "supportlog/repaircipher.h"
+#include "supportlog/supportlogkey.h"
 
 #include <QDialog>
 #include <QFileDialog>
@@ -58,14 +60,38 @@ void chooseDirectory(ModalAnswerer &answerer, const QString &directory,
 
 OpenedLog openWithReader(const QString &logFile)
 {
+    const ReaderRun run = runReader({ QStringLiteral("open"), logFile });
+    OpenedLog opened;
+    opened.ok = run.exitCode == 0;
+    opened.text = opened.ok ? run.output : run.errors;
+    return opened;
+}
+
+ReaderRun runReader(const QStringList &arguments)
+{
     QProcess reader;
     // Text mode: the reader's output lines end in CR LF on Windows.
-    reader.start(QStringLiteral(REPAIRLOG_PATH), { QStringLiteral("open"), logFile },
-                 QIODevice::ReadWrite | QIODevice::Text);
-    OpenedLog opened;
-    opened.ok = reader.waitForFinished(60000) && reader.exitStatus() == QProcess::NormalExit
-            && reader.exitCode() == 0;
-    opened.text = QString::fromUtf8(opened.ok ? reader.readAllStandardOutput()
-                                              : reader.readAllStandardError());
-    return opened;
+    reader.start(QStringLiteral(REPAIRLOG_PATH), arguments, QIODevice::ReadOnly | QIODevice::Text);
+    ReaderRun run;
+    if (reader.waitForFinished(60000) && reader.exitStatus() == QProcess::NormalExit)
+        run.exitCode = reader.exitCode();
+    run.output = QString::fromUtf8(reader.readAllStandardOutput());
+    run.errors = QString::fromUtf8(reader.readAllStandardError());
+    return run;
+}
+
+QByteArray sealedLog(const QStringList &lines)
+{
+    RepairCipher cipher(SupportLogKey);
+    QByteArray content;
+    for (const QString &line : lines)
+        content += cipher.encryptTextToBase64(line).toLatin1() + '\n';
+    return content;
+}
+
+QByteArray damagedSealedLine(const QByteArray &sealedLine)
+{
+    QByteArray record = QByteArray::fromBase64(sealedLine);
+    record[record.size() - 1] = char(record.at(record.size() - 1) ^ 0x01);
+    return record.toBase64();
 }

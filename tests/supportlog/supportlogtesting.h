@@ -1,6 +1,7 @@
 #ifndef SUPPORTLOGTESTING_H
 #define SUPPORTLOGTESTING_H
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -33,5 +34,19 @@ struct OpenedLog
     QString text;
 };
 OpenedLog openWithReader(const QString &logFile);
+
+// A run of the support side's reader as support runs it; its output in text mode.
+struct ReaderRun
+{
+    int exitCode = -1;
+    QString output;
+    QString errors;
+};
+ReaderRun runReader(const QStringList &arguments);
+
+// The lines sealed as the tool seals them, one file line each.
+QByteArray sealedLog(const QStringList &lines);
+// A sealed line whose last enciphered byte changed on the way: its integrity check fails.
+QByteArray damagedSealedLine(const QByteArray &sealedLine);
 
 #endif // SUPPORTLOGTESTING_H

@@ -6,8 +6,9 @@ Checked, each where asked for:
 - the program is for the expected machine and subsystem, with no link time in its header;
 - it imports only DLLs that Windows itself provides (Wine's set of system DLLs stands for them), so
   it starts with nothing beside it;
-- the manifest (type 24, ID 1, language 1033) is byte for byte the given manifest file, asks for
-  "requireAdministrator" and names the expected processor architecture;
+- the manifest (type 24, ID 1, language 1033) is byte for byte the given manifest file, names the
+  expected assembly and processor architecture and asks for the expected execution level
+  ("requireAdministrator" unless told otherwise);
 - the icon group IDI_ICON1 (language 1033) holds exactly the images of the given .ico, one image of
   256 x 256 pixels at 32 bits stored as PNG;
 - the version resource (ID 1, German) names maker, product, description, version and the file's
@@ -101,7 +102,7 @@ def check_program(checks, pe, machine, subsystem):
                  "also " + ", ".join(foreign))
 
 
-def check_manifest(checks, records, manifest_path, architecture):
+def check_manifest(checks, records, manifest_path, architecture, assembly, level_wanted):
     manifest = find(records, RT_MANIFEST, 1, LANG_EN_US)
     if not checks.check(manifest is not None, "one manifest resource, ID 1, language 1033"):
         return
@@ -114,19 +115,20 @@ def check_manifest(checks, records, manifest_path, architecture):
                       f"{ASM_V2}requestedExecutionLevel")
     checks.check(root.tag == ASM_V1 + "assembly" and root.get("manifestVersion") == "1.0",
                  "manifest is an assembly, manifestVersion 1.0")
+    name, version = assembly
     checks.check(
         identity is not None
-        and identity.get("name") == "kormand_repair_tool.myapp"
-        and identity.get("version") == "2.0.0.0"
+        and identity.get("name") == name
+        and identity.get("version") == version
         and identity.get("type") == "win32"
         and identity.get("processorArchitecture") == architecture,
-        f'assembly identity kormand_repair_tool.myapp 2.0.0.0 win32 "{architecture}"',
+        f'assembly identity {name} {version} win32 "{architecture}"',
         "" if identity is None else str(identity.attrib),
     )
     checks.check(
-        level is not None and level.get("level") == "requireAdministrator"
+        level is not None and level.get("level") == level_wanted
         and level.get("uiAccess") == "false",
-        "manifest requests requireAdministrator without uiAccess",
+        f"manifest requests {level_wanted} without uiAccess",
     )
 
 
@@ -228,6 +230,11 @@ def main():
     parser.add_argument("--subsystem", default="gui", choices=sorted(SUBSYSTEMS))
     parser.add_argument("--architecture", help="the manifest's processorArchitecture")
     parser.add_argument("--manifest", help="the manifest file that the program carries")
+    parser.add_argument("--assembly", nargs=2, metavar=("NAME", "VERSION"),
+                        default=["kormand_repair_tool.myapp", "2.0.0.0"],
+                        help="the manifest's assembly identity")
+    parser.add_argument("--execution-level", default="requireAdministrator",
+                        help="the execution level the manifest asks for")
     parser.add_argument("--icon", help="the .ico file that the program carries as IDI_ICON1")
     parser.add_argument("--description", help="the version resource's FileDescription")
     parser.add_argument("--version", help="the version resource's file and product version")
@@ -243,7 +250,8 @@ def main():
     print(f"Resources of {args.exe}: {len(records)}")
     check_program(checks, pe, args.machine, args.subsystem)
     if args.manifest:
-        check_manifest(checks, records, args.manifest, args.architecture)
+        check_manifest(checks, records, args.manifest, args.architecture, args.assembly,
+                       args.execution_level)
     if args.icon:
         check_icon(checks, records, args.icon)
     if args.description:

@@ -1,0 +1,28 @@
+#ifndef LOGDIFF_H
+#define LOGDIFF_H
+
+#include "repairlog/logtrees.h"
+
+#include <QString>
+#include <QVector>
+
+// One value that differs from one log to the next, named as logValues names it: its key's
+// registry path and its quoted name.
+struct LogValueChange
+{
+    enum Kind { Added, Removed, Changed };
+
+    Kind kind = Changed;
+    QString keyPath;
+    QString quotedName;
+    // The text in the earlier log; empty for an added value.
+    QString before;
+    // The text in the later log; empty for a removed value.
+    QString after;
+};
+
+// The values added, removed and changed from the earlier log's trees to the later one's, ordered
+// by key path and name.
+QVector<LogValueChange> diffLogTrees(const LogTrees &earlier, const LogTrees &later);
+
+#endif // LOGDIFF_H
