@@ -1,5 +1,7 @@
 #include "repairlog/logcheck.h"
 
+#include "repairlog/visibletext.h"
+#include "supportlog/dumpnames.h"
 #include "supportlog/registrydump.h"
 
 #include <algorithm>
@@ -22,7 +24,7 @@ public:
             keyLines(*root, root->name);
             firstBlockEnds.append(lines.size() - 1);
             for (const auto &child : root->children) {
-                const QString path = root->name + QLatin1Char('\\') + child->name;
+                const QString path = root->name + QLatin1Char('\\') + dumpPathName(child->name);
                 structure(dumpSeparator());
                 lines.append({ path, path, ExpectedLine::KeyName, child.get(), nullptr });
                 keyLines(*child, path);
@@ -37,14 +39,17 @@ private:
         lines.append({ text, text, ExpectedLine::Structure, nullptr, nullptr });
     }
 
-    static void collect(const LogKey &key, const QString &prefix,
+    static void collect(const LogKey &key, QStringList *keyNames,
                         QVector<QPair<QString, const LogValue *>> *values)
     {
         for (const LogValue &value : key.values)
-            values->append({ prefix + value.name, &value });
+            values->append({ dumpRelativeKey(*keyNames, value.name), &value });
         for (const auto &child : key.children) {
-            if (child->named)
-                collect(*child, prefix + child->name + QLatin1Char('/'), values);
+            if (!child->named)
+                continue;
+            keyNames->append(child->name);
+            collect(*child, keyNames, values);
+            keyNames->removeLast();
         }
     }
 
@@ -52,7 +57,8 @@ private:
     void keyLines(const LogKey &key, const QString &path)
     {
         QVector<QPair<QString, const LogValue *>> values;
-        collect(key, QString(), &values);
+        QStringList keyNames;
+        collect(key, &keyNames, &values);
         std::sort(values.begin(), values.end(),
                   [](const QPair<QString, const LogValue *> &a,
                      const QPair<QString, const LogValue *> &b) { return a.first < b.first; });
@@ -66,7 +72,7 @@ private:
     void nested(const LogKey &key, const QString &path)
     {
         for (const auto &child : key.children) {
-            const QString childPath = path + QLatin1Char('\\') + child->name;
+            const QString childPath = path + QLatin1Char('\\') + dumpPathName(child->name);
             structure(dumpBlankLine());
             structure(dumpSeparator());
             keyLines(*child, childPath);
@@ -291,8 +297,17 @@ private:
     void add(int line, const QString &text, const LogValue *value = nullptr)
     {
         result.findings.append({ line, text });
-        if (value)
-            result.valueNotes[value].append(text);
+        note(value, text);
+    }
+
+    // A value's copies may share a finding: it is noted once.
+    void note(const LogValue *value, const QString &text)
+    {
+        if (!value)
+            return;
+        QStringList &notes = result.valueNotes[value];
+        if (!notes.contains(text))
+            notes.append(text);
     }
 
     QString restoredFrom(const ExpectedLine &line) const
@@ -303,17 +318,15 @@ private:
     }
 
     // The file line after which the expected line j would stand.
-    int lineBefore(int j) const
-    {
-        while (--j >= 0) {
-            if (expectedMatch.at(j) >= 0)
-                return actual.at(expectedMatch.at(j)).number;
-        }
-        return 0;
-    }
+    int lineBefore(int j) const { return linesBefore.at(j); }
 
     void report()
     {
+        linesBefore.fill(0, expected.size());
+        for (int j = 1; j < expected.size(); ++j) {
+            const int i = expectedMatch.at(j - 1);
+            linesBefore[j] = i >= 0 ? actual.at(i).number : linesBefore.at(j - 1);
+        }
         for (int i = 0; i < actual.size(); ++i)
             reportActual(i);
         int last = -1;
@@ -328,13 +341,13 @@ private:
             while (end + 1 <= last && expectedMatch.at(end + 1) < 0)
                 ++end;
             const QString text = end == j
-                    ? QStringLiteral("line %1 missing: %2").arg(j + 1).arg(expected.at(j).text)
+                    ? QStringLiteral("line %1 missing: %2")
+                              .arg(j + 1)
+                              .arg(visibleText(expected.at(j).text))
                     : QStringLiteral("lines %1 to %2 missing").arg(j + 1).arg(end + 1);
             const int before = lineBefore(j);
-            for (int k = j; k <= end; ++k) {
-                if (expected.at(k).value)
-                    result.valueNotes[expected.at(k).value].append(text);
-            }
+            for (int k = j; k <= end; ++k)
+                note(expected.at(k).value, text);
             result.findings.append({ before, text });
             j = end;
         }
@@ -362,7 +375,9 @@ private:
                             .arg(actual.at(repeats.at(i)).number));
             else if (line.intact)
                 add(line.number,
-                    QStringLiteral("line %1 unexpected: %2").arg(line.number).arg(line.text));
+                    QStringLiteral("line %1 unexpected: %2")
+                            .arg(line.number)
+                            .arg(visibleText(line.text)));
             else
                 add(line.number,
                     QStringLiteral("line %1 damaged (%2), cannot be restored: the log holds no "
@@ -420,6 +435,7 @@ private:
     QVector<bool> transposed;
     QVector<int> repeats;
     QVector<int> expectedMatch;
+    QVector<int> linesBefore;
     LogCheck result;
 };
 

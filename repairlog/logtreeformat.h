@@ -23,5 +23,7 @@ QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive = QStrin
 // Every value of the trees by its key's registry path and its quoted name ("@" for the default
 // value), mapped to its text.
 QMap<QPair<QString, QString>, QString> logValues(const LogTrees &trees);
+// The same values themselves.
+QMap<QPair<QString, QString>, const LogValue *> logValuesByName(const LogTrees &trees);
 
 #endif // LOGTREEFORMAT_H

@@ -8,9 +8,10 @@
 #include <vector>
 
 // The registry trees below some full paths, each read once, in one pass, when the snapshot is
-// made. Every query on those paths and below answers as RegistryKey would have answered then,
-// however the registry changes afterwards; an absent or unreadable tree reads as empty, as do
-// paths outside the trees.
+// made. Every query on those paths and below answers as the registry held it then, however it
+// changes afterwards: keys and values under the names the registry holds, each value's text as
+// the settings layer reads it, allKeys as RegistryKey lists it. An absent or unreadable tree
+// reads as empty, as do paths outside the trees.
 class RegistrySnapshot : public RegistryReader
 {
 public:
@@ -28,7 +29,7 @@ private:
         RegistryNode root;
     };
 
-    // What allKeys and values give for a key, made once from its subkeys' listings.
+    // What allKeys and values give for a key, made once from its subkeys' values.
     struct Listing
     {
         QStringList keys;
