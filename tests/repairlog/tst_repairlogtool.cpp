@@ -1,4 +1,6 @@
 #include "filecontents.h"
+#include "platform/registry/registrynode.h"
+#include "platform/registry/registrysnapshot.h"
 #include "registryseed.h"
 #include "repairlog/repairlogtool.h"
 #include "supportlog/registrydump.h"
@@ -97,6 +99,75 @@ QString valueOf(const QString &line)
 
 } // namespace
 
+// A value below both maker trees, named as the registry holds it: the keys below the root, the
+// value's own name (empty for the default value) and its text.
+struct NamedValue
+{
+    QStringList keys;
+    QString name;
+    QString text;
+};
+using NamedValues = QVector<NamedValue>;
+
+// Each value and key of the trees, one line each, as "key path" or "key path | name | text".
+QStringList treeContent(const NamedValues &values)
+{
+    QStringList content;
+    for (const QString &root : { userRoot, machineRoot }) {
+        content << root;
+        for (const NamedValue &value : values) {
+            QString path = root;
+            for (const QString &key : value.keys)
+                content << (path += QLatin1Char('\\') + key);
+            content << path + QStringLiteral(" | ") + value.name + QStringLiteral(" | ")
+                            + value.text;
+        }
+    }
+    content.removeDuplicates();
+    content.sort();
+    return content;
+}
+
+// The same from the registry, read as it holds the names.
+QStringList registryContent()
+{
+    const RegistrySnapshot snapshot(dumpRootPaths());
+    QStringList content;
+    for (const QString &root : { userRoot, machineRoot }) {
+        content << root;
+        for (const RegistryReader::Value &value : snapshot.values(root)) {
+            QString path = root;
+            for (const QString &key : value.keyNames)
+                content << (path += QLatin1Char('\\') + key);
+            content << path + QStringLiteral(" | ") + value.name + QStringLiteral(" | ")
+                            + value.text;
+        }
+    }
+    content.removeDuplicates();
+    content.sort();
+    return content;
+}
+
+// The same from the output of tree, which shows line breaks by their code.
+QStringList shownContent(const QString &tree)
+{
+    QStringList content;
+    QString path;
+    for (const QString &line : tree.split(QLatin1Char('\n'), QString::SkipEmptyParts)) {
+        if (line.startsWith(QLatin1Char('['))) {
+            content << (path = line.mid(1, line.size() - 2));
+            continue;
+        }
+        const bool unnamed = line.startsWith(QLatin1Char('@'));
+        const int equals = unnamed ? 1 : line.indexOf(QLatin1String("\"=\"")) + 1;
+        content << path + QStringLiteral(" | ") + (unnamed ? QString() : line.mid(1, equals - 2))
+                        + QStringLiteral(" | ") + line.mid(equals + 2, line.size() - equals - 3);
+    }
+    content.sort();
+    return content;
+}
+
+Q_DECLARE_METATYPE(NamedValues)
 Q_DECLARE_METATYPE(QList<QByteArray>)
 
 namespace {
@@ -149,6 +220,8 @@ private slots:
     void showsEmptyKeys();
     void regFileRoundTrip();
     void diffsLogs();
+    void roundTripOfHardNames_data();
+    void roundTripOfHardNames();
     void cleanupTestCase();
 
 private:
@@ -762,6 +835,101 @@ void TestRepairLogTool::diffsLogs()
                       joined(sealedLines(dumped)));
     QCOMPARE(same.exitCode, 0);
     QCOMPARE(same.output, QByteArray("no values added, removed or changed\n"));
+}
+
+void TestRepairLogTool::roundTripOfHardNames_data()
+{
+    QTest::addColumn<NamedValues>("values");
+
+    const QString path = QStringLiteral("C:\\Program Files\\Velto\\velto.exe");
+    QTest::newRow("a path as a value's name")
+            << NamedValues{ { {}, path, QStringLiteral("1") },
+                            { { QStringLiteral("Zuletzt") }, path, QStringLiteral("2") },
+                            { { QStringLiteral("Zuletzt"), QStringLiteral("Liste") },
+                              QStringLiteral("D:\\Musik\\a.mp3"),
+                              QStringLiteral("3") } };
+    QTest::newRow("a key named with a slash")
+            << NamedValues{ { { QStringLiteral("a/b") }, QStringLiteral("v"), QStringLiteral("1") },
+                            { { QStringLiteral("a") }, QStringLiteral("w"), QStringLiteral("2") },
+                            { { QStringLiteral("a/b"), QStringLiteral("c/d") },
+                              QStringLiteral("x/y\\z"),
+                              QStringLiteral("3") } };
+    QTest::newRow("values named Default and . beside the default value") << NamedValues{
+        { { QStringLiteral("K") }, QStringLiteral("Default"), QStringLiteral("eigen") },
+        { { QStringLiteral("K") }, QString(), QStringLiteral("Standard") },
+        { { QStringLiteral("K") }, QStringLiteral("."), QStringLiteral("Punkt") },
+        { { QStringLiteral("K"), QStringLiteral("Default") }, QString(), QStringLiteral("tiefer") }
+    };
+    QTest::newRow("the line format's markers in names") << NamedValues{
+        { { QStringLiteral("K") }, QStringLiteral("a]: b"), QStringLiteral("x") },
+        { { QStringLiteral("K") }, QStringLiteral("a0"), QStringLiteral("0") },
+        { { QStringLiteral("K") }, QStringLiteral("p] + [q"), QStringLiteral("]: ") },
+        { { QStringLiteral("L] + [M") }, QStringLiteral("v"), QStringLiteral("1") },
+        { { QStringLiteral("N]: O"), QStringLiteral("[P]") },
+          QStringLiteral("w]: z"),
+          QStringLiteral("2") }
+    };
+    QTest::newRow("umlauts, quotes and equals signs") << NamedValues{
+        { { QStringLiteral("Größe \"groß\"") },
+          QStringLiteral("Lautstärke=\"laut\""),
+          QStringLiteral("ÄÖÜ \"x\"=y") },
+        { { QStringLiteral("\"Anfang") }, QStringLiteral("\"führend"), QStringLiteral("\"") }
+    };
+    QTest::newRow("place markers") << NamedValues{
+        { { QStringLiteral("%1") }, QStringLiteral("%1"), QStringLiteral("%2 %1") }
+    };
+    QTest::newRow("leading and trailing spaces, empty text") << NamedValues{
+        { { QStringLiteral(" Raum ") }, QStringLiteral("  Wert "), QStringLiteral(" Text ") },
+        { { QStringLiteral(" Raum ") }, QStringLiteral("leer"), QString() }
+    };
+    QTest::newRow("long names") << NamedValues{ { { QString(255, QLatin1Char('k')) },
+                                                  QString(300, QLatin1Char('v')),
+                                                  QString(300, QLatin1Char('t')) } };
+    QTest::newRow("a line break in a text") << NamedValues{
+        { { QStringLiteral("K") }, QStringLiteral("Notiz"), QStringLiteral("erste\nzweite") }
+    };
+}
+
+// The registry's trees go through the tool's dump and seal, the reader checks the log and
+// rebuilds them as they were, and its Registry Editor file gives back the same log.
+void TestRepairLogTool::roundTripOfHardNames()
+{
+    QFETCH(NamedValues, values);
+
+    TemporaryRoot source;
+    const EmptyMakerTrees trees;
+    RegistryNode tree;
+    for (const NamedValue &value : values)
+        tree.make(value.keys)->setValue(value.name, registryValueFromVariant(QVariant(value.text)));
+    seedRegistryTree(userRoot, tree);
+    seedRegistryTree(machineRoot, tree);
+    QCOMPARE(registryContent(), treeContent(values));
+    const QStringList lines = dumpRegistry();
+    const QString logPath = writeLog(joined(sealedLines(lines)), QStringLiteral("hard"));
+
+    const Result check = runTool({ QStringLiteral("check"), logPath });
+    QCOMPARE(check.output,
+             QStringLiteral("%1 lines, all intact and complete\n").arg(lines.size()).toUtf8());
+    QCOMPARE(check.exitCode, 0);
+    const Result shown = runTool({ QStringLiteral("tree"), logPath });
+    QCOMPARE(shown.exitCode, 0);
+    QCOMPARE(
+            shownContent(QString::fromUtf8(shown.output)),
+            treeContent(values).replaceInStrings(QStringLiteral("\n"), QStringLiteral("<U+000A>")));
+
+    if (!registryIsStandIn())
+        QSKIP("the hive files are the stand-in's");
+    TemporaryRoot rebuilt;
+    for (const QString &hive :
+         { QStringLiteral("HKEY_CURRENT_USER"), QStringLiteral("HKEY_LOCAL_MACHINE") }) {
+        const QString hiveFile = rebuilt.filePath(QStringLiteral("registry/%1.reg").arg(hive));
+        QVERIFY(QDir().mkpath(QFileInfo(hiveFile).absolutePath()));
+        const Result reg = runTool({ QStringLiteral("reg"), QStringLiteral("--hive"), hive, logPath,
+                                     QStringLiteral("-o"), hiveFile });
+        QCOMPARE(reg.exitCode, 0);
+    }
+    QCOMPARE(registryContent(), treeContent(values));
+    QCOMPARE(dumpRegistry(), lines);
 }
 
 QTEST_GUILESS_MAIN(TestRepairLogTool)
