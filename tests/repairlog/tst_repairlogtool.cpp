@@ -222,6 +222,8 @@ private slots:
     void diffsLogs();
     void roundTripOfHardNames_data();
     void roundTripOfHardNames();
+    void showsWhatALogCannotTell_data();
+    void showsWhatALogCannotTell();
     void cleanupTestCase();
 
 private:
@@ -930,6 +932,104 @@ void TestRepairLogTool::roundTripOfHardNames()
     }
     QCOMPARE(registryContent(), treeContent(values));
     QCOMPARE(dumpRegistry(), lines);
+}
+
+void TestRepairLogTool::showsWhatALogCannotTell_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    // The files FILE1 and FILE2 of the arguments, and standard input.
+    QTest::addColumn<QList<QByteArray>>("files");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("exitCode");
+    // Parts of the output and of the errors; a Registry Editor file's output is decoded.
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("errors");
+
+    const QString file1 = QStringLiteral("FILE1");
+    const QString file2 = QStringLiteral("FILE2");
+    const QStringList head = dumped.mid(0, 3);
+    const QStringList tail
+            = dumped.mid(dumped.indexOf(QStringLiteral("Mein Entry: ") + machineRoot) - 2);
+    const QString note = QStringLiteral("[%1] + [Notiz]: erste\nzweite").arg(userRoot);
+    QTest::newRow("open: a line break in a text stays on its line")
+            << QStringList{ QStringLiteral("open"), file1 }
+            << QList<QByteArray>{ joined(sealedLines(head + QStringList(note) + tail)) }
+            << QByteArray() << 0
+            << head.join(QLatin1Char('\n')) + QLatin1Char('\n')
+                    + QString(note).replace(QLatin1Char('\n'), QLatin1String("<U+000A>"))
+                    + QLatin1Char('\n') + tail.first() + QLatin1Char('\n')
+            << QString();
+    {
+        QList<QByteArray> crafted = log;
+        crafted.insert(5,
+                       sealedLine(QStringLiteral("Hallo\n75 lines, all intact and "
+                                                 "complete\x1b[2J")));
+        QTest::newRow("check: a crafted line shows its codes")
+                << QStringList{ QStringLiteral("check"), file1 }
+                << QList<QByteArray>{ joined(crafted) } << QByteArray() << 1
+                << QStringLiteral("line 6 unexpected: Hallo<U+000A>75 lines, all intact and "
+                                  "complete<U+001B>[2J\n%1 lines read, %2 expected")
+                           .arg(crafted.size())
+                           .arg(log.size())
+                << QString();
+    }
+    QTest::newRow("reg: a text with a NUL is a string")
+            << QStringList{ QStringLiteral("reg"), file1 }
+            << QList<QByteArray>{ joined(
+                       sealedLines(head
+                                   + QStringList(QStringLiteral("[%1] + [Nul]: a").arg(userRoot)
+                                                 + QChar(QChar::Null) + QStringLiteral("b"))
+                                   + tail)) }
+            << QByteArray() << 0 << QStringLiteral("\"Nul\"=hex(1):") << QString();
+    {
+        // From Player's key lines to Updater's opening lost: each value of Decks had two lines
+        // there.
+        QList<QByteArray> lost = log;
+        const int player = dumped.indexOf(userRoot + QStringLiteral("\\Player"));
+        const int updater = dumped.indexOf(userRoot + QStringLiteral("\\Updater"));
+        for (int i = player + 1; i < updater; ++i)
+            lost.removeAt(player + 1);
+        QTest::newRow("tree: a value's note once")
+                << QStringList{ QStringLiteral("tree"), file1 } << QList<QByteArray>{ joined(lost) }
+                << QByteArray() << 1
+                << QStringLiteral("\"Count\"=\"4\" ; lines %1 to %2 missing\n")
+                           .arg(player + 2)
+                           .arg(updater)
+                << QStringLiteral("lines %1 to %2 missing").arg(player + 2).arg(updater);
+    }
+    QTest::newRow("diff: values a cut log may have lost")
+            << QStringList{ QStringLiteral("diff"), file1, file2 }
+            << QList<QByteArray>{ joined(log), joined(log.mid(0, 3)) } << QByteArray() << 1
+            << QStringLiteral("removed [%1\\Updater] \"Letzte\"=\"2026-11-30\" ; the log after is "
+                              "damaged or incomplete: the value may be among its lost lines\n")
+                       .arg(userRoot)
+            << QStringLiteral("cut after line 3");
+    QTest::newRow("diff: both logs from standard input")
+            << QStringList{ QStringLiteral("diff"), QStringLiteral("-"), QStringLiteral("-") }
+            << QList<QByteArray>() << joined(log) << 2 << QString()
+            << QStringLiteral("diff: only one of the logs can come from standard input");
+}
+
+void TestRepairLogTool::showsWhatALogCannotTell()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QList<QByteArray>, files);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(QString, errors);
+
+    for (int i = 0; i < files.size(); ++i)
+        arguments.replaceInStrings(QStringLiteral("FILE%1").arg(i + 1),
+                                   writeLog(files.at(i), QStringLiteral("log%1").arg(i + 1)));
+    const Result result = runTool(arguments, input);
+    const QString shown = result.output.startsWith("\xff\xfe")
+            ? QString::fromUtf16(reinterpret_cast<const ushort *>(result.output.constData() + 2),
+                                 (result.output.size() - 2) / 2)
+            : QString::fromUtf8(result.output);
+    QVERIFY2(shown.contains(output), qPrintable(shown));
+    QVERIFY2(QString::fromUtf8(result.errors).contains(errors), result.errors);
+    QCOMPARE(result.exitCode, exitCode);
 }
 
 QTEST_GUILESS_MAIN(TestRepairLogTool)
