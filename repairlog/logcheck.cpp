@@ -127,6 +127,12 @@ public:
         report();
         std::stable_sort(result.findings.begin(), result.findings.end(),
                          [](const LogFinding &a, const LogFinding &b) { return a.line < b.line; });
+        // Both lines of a swapped pair may name it.
+        result.findings.erase(std::unique(result.findings.begin(), result.findings.end(),
+                                          [](const LogFinding &a, const LogFinding &b) {
+                                              return a.line == b.line && a.text == b.text;
+                                          }),
+                              result.findings.end());
         result.linesRead = actual.size();
         result.linesExpected = expected.size();
         return result;
@@ -143,16 +149,21 @@ private:
     // expected order stays, the others were moved or repeat another line.
     QVector<QPair<int, int>> keptAnchors()
     {
+        // The expected line of each id written once; -1 for those written more often.
         QHash<QString, int> index;
-        QHash<QString, int> count;
+        index.reserve(expected.size());
         for (int j = 0; j < expected.size(); ++j) {
-            index.insert(expected.at(j).id, j);
-            ++count[expected.at(j).id];
+            auto known = index.find(expected.at(j).id);
+            if (known == index.end())
+                index.insert(expected.at(j).id, j);
+            else
+                *known = -1;
         }
         QVector<QPair<int, int>> anchors;
         for (int i = 0; i < actual.size(); ++i) {
-            if (actual.at(i).intact && count.value(ids.at(i)) == 1)
-                anchors.append({ i, index.value(ids.at(i)) });
+            const int j = actual.at(i).intact ? index.value(ids.at(i), -1) : -1;
+            if (j >= 0)
+                anchors.append({ i, j });
         }
         // Longest strictly increasing run of expected positions.
         QVector<int> tails;
@@ -173,7 +184,8 @@ private:
         }
         QVector<QPair<int, int>> kept;
         for (int k = tails.isEmpty() ? -1 : tails.last(); k >= 0; k = before.at(k))
-            kept.prepend(anchors.at(k));
+            kept.append(anchors.at(k));
+        std::reverse(kept.begin(), kept.end());
         for (const auto &anchor : qAsConst(kept))
             match(anchor.first, anchor.second);
         for (const auto &anchor : qAsConst(anchors)) {

@@ -113,17 +113,21 @@ private:
         } else if (line.text == dumpSeparator()) {
             kind = Kind::Separator;
         } else if (parseKeyLine(line.text, &path, &name, &text)) {
-            const int root = rootOf(path, &below);
+            // A block's key lines share their path.
+            if (path != lastPath) {
+                lastPath = path;
+                lastRoot = rootOf(path, &lastBelow);
+            }
             QStringList names;
             QString valueName;
-            if (root >= 0 && readDumpRelativeKey(name, &names, &valueName)) {
+            if (lastRoot >= 0 && readDumpRelativeKey(name, &names, &valueName)) {
                 kind = Kind::KeyLine;
-                key = make(trees.roots.at(root).get(), below, line.number);
+                key = make(trees.roots.at(lastRoot).get(), lastBelow, line.number);
                 LogKey *holder = make(key, names, line.number);
-                if (!valueIndex.contains(qMakePair(holder, valueName))) {
-                    valueIndex.insert(qMakePair(holder, valueName));
+                const int known = valueIndex.size();
+                valueIndex.insert(qMakePair(holder, valueName));
+                if (valueIndex.size() > known)
                     holder->values.append({ valueName, text, line.number });
-                }
             }
         } else {
             for (int i = 0; i < rootPaths.size() && kind == Kind::Other; ++i) {
@@ -310,6 +314,9 @@ private:
     // The keys and values made so far, by their parent and name.
     QHash<QPair<const LogKey *, QString>, LogKey *> childIndex;
     QSet<QPair<const LogKey *, QString>> valueIndex;
+    QString lastPath;
+    int lastRoot = -1;
+    QStringList lastBelow;
 };
 
 } // namespace

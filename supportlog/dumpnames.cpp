@@ -30,6 +30,12 @@ QString relativeName(const QString &name, bool valueName)
     return needsQuotes(name, valueName) ? quoted(name) : settingsName(name);
 }
 
+bool endsAt(const QString &text, int i, QLatin1String terminator)
+{
+    return terminator.size() > 0 && text.at(i) == QLatin1Char(terminator.at(0))
+            && text.midRef(i, terminator.size()) == terminator;
+}
+
 // One name at text[*pos]: quoted, or up to the separator or the terminator. Leaves *pos on what
 // follows it.
 bool readName(const QString &text, int *pos, QChar separator, QLatin1String terminator,
@@ -52,8 +58,7 @@ bool readName(const QString &text, int *pos, QChar separator, QLatin1String term
         }
         return false;
     }
-    while (i < text.size() && text.at(i) != separator
-           && !(terminator.size() > 0 && text.midRef(i).startsWith(terminator)))
+    while (i < text.size() && text.at(i) != separator && !endsAt(text, i, terminator))
         ++i;
     *name = text.mid(*pos, i - *pos);
     *pos = i;
@@ -76,7 +81,7 @@ bool readNames(const QString &text, int *pos, QChar separator, QLatin1String ter
         quotedNames->append(wasQuoted);
         if (terminator.size() == 0 && *pos == text.size())
             return true;
-        if (terminator.size() > 0 && text.midRef(*pos).startsWith(terminator))
+        if (*pos < text.size() && endsAt(text, *pos, terminator))
             return true;
         if (*pos == text.size() || text.at(*pos) != separator)
             return false;

@@ -136,6 +136,9 @@ RegistrySnapshot::RegistrySnapshot(const QStringList &rootPaths)
 
 const RegistryNode *RegistrySnapshot::find(const QString &path) const
 {
+    const auto known = listed.constFind(path);
+    if (known != listed.constEnd())
+        return known.value();
     QString hive;
     QStringList keyPath;
     if (!splitRegistryPath(path, &hive, &keyPath))
@@ -179,8 +182,10 @@ QStringList RegistrySnapshot::childGroups(const QString &path) const
     const RegistryNode *node = find(path);
     QStringList groups;
     if (node) {
-        for (const RegistryNode &child : node->children)
+        for (const RegistryNode &child : node->children) {
             groups.append(child.name);
+            listed.insert(path + QLatin1Char('\\') + child.name, &child);
+        }
     }
     return groups;
 }

@@ -4,6 +4,8 @@
 #include "platform/registry/registrynode.h"
 #include "platform/registry/registryreader.h"
 
+#include <QHash>
+
 #include <map>
 #include <vector>
 
@@ -41,6 +43,8 @@ private:
     const Listing &listing(const RegistryNode &node) const;
 
     std::vector<Tree> trees;
+    // The subkeys that childGroups listed, by their full path: found again without a search.
+    mutable QHash<QString, const RegistryNode *> listed;
     // By key; a map, so that a listing stays where it is while others are added.
     mutable std::map<const RegistryNode *, Listing> listings;
 };
