@@ -109,23 +109,30 @@ struct NamedValue
 };
 using NamedValues = QVector<NamedValue>;
 
-// Each value and key of the trees, one line each, as "key path" or "key path | name | text".
-QStringList treeContent(const NamedValues &values)
+// Each key and value below a root, one line each, as "key path" or "key path | name | text".
+QStringList contentBelow(const QString &root, const NamedValues &values)
 {
-    QStringList content;
-    for (const QString &root : { userRoot, machineRoot }) {
-        content << root;
-        for (const NamedValue &value : values) {
-            QString path = root;
-            for (const QString &key : value.keys)
-                content << (path += QLatin1Char('\\') + key);
-            content << path + QStringLiteral(" | ") + value.name + QStringLiteral(" | ")
-                            + value.text;
-        }
+    QStringList content(root);
+    for (const NamedValue &value : values) {
+        QString path = root;
+        for (const QString &key : value.keys)
+            content << (path += QLatin1Char('\\') + key);
+        content << path + QStringLiteral(" | ") + value.name + QStringLiteral(" | ") + value.text;
     }
+    return content;
+}
+
+QStringList sortedOnce(QStringList content)
+{
     content.removeDuplicates();
     content.sort();
     return content;
+}
+
+// The values below both trees.
+QStringList treeContent(const NamedValues &values)
+{
+    return sortedOnce(contentBelow(userRoot, values) + contentBelow(machineRoot, values));
 }
 
 // The same from the registry, read as it holds the names.
@@ -134,18 +141,12 @@ QStringList registryContent()
     const RegistrySnapshot snapshot(dumpRootPaths());
     QStringList content;
     for (const QString &root : { userRoot, machineRoot }) {
-        content << root;
-        for (const RegistryReader::Value &value : snapshot.values(root)) {
-            QString path = root;
-            for (const QString &key : value.keyNames)
-                content << (path += QLatin1Char('\\') + key);
-            content << path + QStringLiteral(" | ") + value.name + QStringLiteral(" | ")
-                            + value.text;
-        }
+        NamedValues values;
+        for (const RegistryReader::Value &value : snapshot.values(root))
+            values.append({ value.keyNames, value.name, value.text });
+        content += contentBelow(root, values);
     }
-    content.removeDuplicates();
-    content.sort();
-    return content;
+    return sortedOnce(content);
 }
 
 // The same from the output of tree, which shows line breaks by their code.
