@@ -154,7 +154,9 @@ QStringList shownContent(const QString &tree)
 {
     QStringList content;
     QString path;
-    for (const QString &line : tree.split(QLatin1Char('\n'), QString::SkipEmptyParts)) {
+    for (const QString &line : tree.split(QLatin1Char('\n'))) {
+        if (line.isEmpty())
+            continue;
         if (line.startsWith(QLatin1Char('['))) {
             content << (path = line.mid(1, line.size() - 2));
             continue;
