@@ -1012,6 +1012,40 @@ void TestRepairLogTool::showsWhatALogCannotTell_data()
                               "damaged or incomplete: the value may be among its lost lines\n")
                        .arg(userRoot)
             << QStringLiteral("cut after line 3");
+    {
+        // Below Player the blocks of Decks, an empty key and Zoo; Decks and Zoo swapped, so
+        // that each line of the pair that follows the empty key's block names the pair.
+        TemporaryRoot other;
+        const EmptyMakerTrees trees;
+        RegistryNode tree;
+        tree.setValue(QStringLiteral("Start"), registryValueFromVariant(1));
+        tree.make({ QStringLiteral("Player") })
+                ->setValue(QStringLiteral("Volume"), registryValueFromVariant(80));
+        tree.make({ QStringLiteral("Updater") })
+                ->setValue(QStringLiteral("Letzte"), registryValueFromVariant(QStringLiteral("x")));
+        tree.make({ QStringLiteral("Player"), QStringLiteral("Decks") })
+                ->setValue(QStringLiteral("Count"), registryValueFromVariant(4));
+        tree.make({ QStringLiteral("Player"), QStringLiteral("Leer") });
+        tree.make({ QStringLiteral("Player"), QStringLiteral("Zoo") })
+                ->setValue(QStringLiteral("z"), registryValueFromVariant(1));
+        seedRegistryTree(userRoot, tree);
+        const QStringList lines = dumpRegistry();
+        const int decks
+                = lines.indexOf(QStringLiteral("[%1\\Player\\Decks] + [Count]: 4").arg(userRoot));
+        QStringList swapped = lines.mid(0, decks - 2) + lines.mid(decks + 3, 3)
+                + lines.mid(decks + 1, 2) + lines.mid(decks - 2, 3) + lines.mid(decks + 6);
+        QTest::newRow("check: a swapped pair named once")
+                << QStringList{ QStringLiteral("check"), file1 }
+                << QList<QByteArray>{ joined(sealedLines(swapped)) } << QByteArray() << 1
+                << QStringLiteral("line %1 out of order: it belongs after line %2\n"
+                                  "lines %3 and %4 out of order\n%5 lines read")
+                           .arg(decks - 1)
+                           .arg(decks + 6)
+                           .arg(decks)
+                           .arg(decks + 1)
+                           .arg(lines.size())
+                << QString();
+    }
     QTest::newRow("diff: both logs from standard input")
             << QStringList{ QStringLiteral("diff"), QStringLiteral("-"), QStringLiteral("-") }
             << QList<QByteArray>() << joined(log) << 2 << QString()
