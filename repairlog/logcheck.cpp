@@ -8,6 +8,12 @@
 
 namespace {
 
+// The length of "[path] + [key]" at the start of a key line.
+int idLength(const QString &path, const QString &key)
+{
+    return path.size() + key.size() + 7;
+}
+
 class Predictor
 {
 public:
@@ -63,9 +69,9 @@ private:
                   [](const QPair<QString, const LogValue *> &a,
                      const QPair<QString, const LogValue *> &b) { return a.first < b.first; });
         for (const auto &value : qAsConst(values)) {
-            const QString id = QStringLiteral("[%1] + [%2]").arg(path, value.first);
-            lines.append({ id + QStringLiteral(": ") + value.second->text, id, ExpectedLine::Value,
-                           &key, value.second });
+            const QString text = dumpKeyLine(path, value.first, value.second->text);
+            lines.append({ text, text.left(idLength(path, value.first)), ExpectedLine::Value, &key,
+                           value.second });
         }
     }
 
@@ -86,7 +92,7 @@ QString idOf(const LogLine &line)
 {
     QString path, key, text;
     if (parseKeyLine(line.text, &path, &key, &text))
-        return QStringLiteral("[%1] + [%2]").arg(path, key);
+        return line.text.left(idLength(path, key));
     return line.text;
 }
 

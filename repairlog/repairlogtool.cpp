@@ -274,25 +274,28 @@ int RepairLogTool::diffLogs(const QString &before, const QString &after)
     }
     const auto old = logValuesByName(logs[0].trees);
     const auto now = logValuesByName(logs[1].trees);
-    auto both = old;
-    for (auto it = now.cbegin(); it != now.cend(); ++it)
-        both.insert(it.key(), it.value());
     const QString sides[2] = { QStringLiteral("the log before"), QStringLiteral("the log after") };
     QString differences;
-    for (auto it = both.cbegin(); it != both.cend(); ++it) {
-        const LogValue *values[2] = { old.value(it.key()), now.value(it.key()) };
-        const QString name
-                = visibleText(QStringLiteral("[%1] %2").arg(it.key().first, it.key().second));
+    // Both maps are sorted by name: one walk through both.
+    for (auto before = old.cbegin(), after = now.cbegin();
+         before != old.cend() || after != now.cend();) {
+        const bool inOld
+                = before != old.cend() && (after == now.cend() || !(after.key() < before.key()));
+        const bool inNew
+                = after != now.cend() && (before == old.cend() || !(before.key() < after.key()));
+        const auto key = inOld ? before.key() : after.key();
+        const LogValue *values[2] = { inOld ? *before++ : nullptr, inNew ? *after++ : nullptr };
+        if (values[0] && values[1] && values[0]->text == values[1]->text)
+            continue;
+        const QString name = visibleText(QStringLiteral("[%1] %2").arg(key.first, key.second));
         QString line;
         if (!values[1])
             line = QStringLiteral("removed %1=\"%2\"").arg(name, visibleText(values[0]->text));
         else if (!values[0])
             line = QStringLiteral("added   %1=\"%2\"").arg(name, visibleText(values[1]->text));
-        else if (values[0]->text != values[1]->text)
+        else
             line = QStringLiteral("changed %1=\"%2\", was \"%3\"")
                            .arg(name, visibleText(values[1]->text), visibleText(values[0]->text));
-        else
-            continue;
         // What either log could not tell about the value.
         QStringList notes;
         for (int i = 0; i < 2; ++i) {

@@ -12,8 +12,10 @@ const QLatin1Char keySeparator('/');
 
 bool needsQuotes(const QString &name, bool valueName)
 {
-    return name.startsWith(quote) || name.contains(pathEnd) || name.contains(keyEnd)
-            || name.contains(pathSeparator) || (valueName && name == QLatin1String("."));
+    return name.startsWith(quote) || name.contains(pathSeparator)
+            || (valueName && name == QLatin1String("."))
+            || (name.contains(QLatin1Char(']'))
+                && (name.contains(pathEnd) || name.contains(keyEnd)));
 }
 
 QString quoted(const QString &name)
@@ -37,48 +39,56 @@ bool endsAt(const QString &text, int i, QLatin1String terminator)
 }
 
 // One name at text[*pos]: quoted, or up to the separator or the terminator. Leaves *pos on what
-// follows it.
+// follows it. Without name, only finds its end.
 bool readName(const QString &text, int *pos, QChar separator, QLatin1String terminator,
               QString *name, bool *wasQuoted)
 {
-    name->clear();
+    if (name)
+        name->clear();
     int i = *pos;
     *wasQuoted = i < text.size() && text.at(i) == quote;
     if (*wasQuoted) {
         for (++i; i < text.size(); ++i) {
-            if (text.at(i) != quote) {
-                name->append(text.at(i));
-            } else if (i + 1 < text.size() && text.at(i + 1) == quote) {
-                name->append(quote);
-                ++i;
-            } else {
+            const bool doubled
+                    = text.at(i) == quote && i + 1 < text.size() && text.at(i + 1) == quote;
+            if (text.at(i) == quote && !doubled) {
                 *pos = i + 1;
                 return true;
             }
+            if (name)
+                name->append(text.at(i));
+            i += doubled ? 1 : 0;
         }
         return false;
     }
     while (i < text.size() && text.at(i) != separator && !endsAt(text, i, terminator))
         ++i;
-    *name = text.mid(*pos, i - *pos);
+    if (name)
+        *name = text.mid(*pos, i - *pos);
+    const bool empty = i == *pos;
     *pos = i;
-    return !name->isEmpty();
+    return !empty;
 }
 
 // Names separated by separator from text[*pos] up to the terminator, or to the end of the text
 // when the terminator is empty; *pos ends on the terminator. Raw names are taken as written.
+// Without names, only finds the end.
 bool readNames(const QString &text, int *pos, QChar separator, QLatin1String terminator,
                QStringList *names, QVector<bool> *quotedNames)
 {
-    names->clear();
-    quotedNames->clear();
+    if (names) {
+        names->clear();
+        quotedNames->clear();
+    }
     for (;;) {
         QString name;
         bool wasQuoted = false;
-        if (!readName(text, pos, separator, terminator, &name, &wasQuoted))
+        if (!readName(text, pos, separator, terminator, names ? &name : nullptr, &wasQuoted))
             return false;
-        names->append(name);
-        quotedNames->append(wasQuoted);
+        if (names) {
+            names->append(name);
+            quotedNames->append(wasQuoted);
+        }
         if (terminator.size() == 0 && *pos == text.size())
             return true;
         if (*pos < text.size() && endsAt(text, *pos, terminator))
@@ -121,15 +131,13 @@ bool splitDumpKeyLine(const QString &line, QString *path, QString *relativeKey, 
 {
     if (!line.startsWith(QLatin1Char('[')))
         return false;
-    QStringList names;
-    QVector<bool> quotedNames;
     int pos = 1;
-    if (!readNames(line, &pos, pathSeparator, pathEnd, &names, &quotedNames))
+    if (!readNames(line, &pos, pathSeparator, pathEnd, nullptr, nullptr))
         return false;
     const int keyStart = pos + pathEnd.size();
     *path = line.mid(1, pos - 1);
     pos = keyStart;
-    if (!readNames(line, &pos, keySeparator, keyEnd, &names, &quotedNames))
+    if (!readNames(line, &pos, keySeparator, keyEnd, nullptr, nullptr))
         return false;
     *relativeKey = line.mid(keyStart, pos - keyStart);
     *text = line.mid(pos + keyEnd.size());
