@@ -132,7 +132,7 @@ private:
     Node *addKey(Node *parent, const LogKey &key)
     {
         Node *node = make(parent, key.named ? KeyRow : UnnamedKeyRow);
-        node->keyPath = logKeyRegistryPath(key);
+        node->keyPath = key.path();
         node->name = !key.parent ? key.name
                 : key.named      ? settingsName(key.name)
                                  : QStringLiteral("?");
@@ -148,7 +148,7 @@ private:
     {
         Node *node = make(key, ValueRow);
         node->keyPath = key->keyPath;
-        node->name = logValueRegistryName(value);
+        node->name = value.name;
         node->logName = value.name;
         node->text = value.text;
         node->line = value.line;

@@ -1,10 +1,18 @@
 #include "repairlog/logcheck.h"
 
+#include "repairlog/visibletext.h"
+#include "supportlog/dumpnames.h"
 #include "supportlog/registrydump.h"
 
 #include <algorithm>
 
 namespace {
+
+// The length of "[path] + [key]" at the start of a key line.
+int idLength(const QString &path, const QString &key)
+{
+    return path.size() + key.size() + 7;
+}
 
 class Predictor
 {
@@ -22,7 +30,7 @@ public:
             keyLines(*root, root->name);
             firstBlockEnds.append(lines.size() - 1);
             for (const auto &child : root->children) {
-                const QString path = root->name + QLatin1Char('\\') + child->name;
+                const QString path = root->name + QLatin1Char('\\') + dumpPathName(child->name);
                 structure(dumpSeparator());
                 lines.append({ path, path, ExpectedLine::KeyName, child.get(), nullptr });
                 keyLines(*child, path);
@@ -37,14 +45,17 @@ private:
         lines.append({ text, text, ExpectedLine::Structure, nullptr, nullptr });
     }
 
-    static void collect(const LogKey &key, const QString &prefix,
+    static void collect(const LogKey &key, QStringList *keyNames,
                         QVector<QPair<QString, const LogValue *>> *values)
     {
         for (const LogValue &value : key.values)
-            values->append({ prefix + value.name, &value });
+            values->append({ dumpRelativeKey(*keyNames, value.name), &value });
         for (const auto &child : key.children) {
-            if (child->named)
-                collect(*child, prefix + child->name + QLatin1Char('/'), values);
+            if (!child->named)
+                continue;
+            keyNames->append(child->name);
+            collect(*child, keyNames, values);
+            keyNames->removeLast();
         }
     }
 
@@ -52,21 +63,22 @@ private:
     void keyLines(const LogKey &key, const QString &path)
     {
         QVector<QPair<QString, const LogValue *>> values;
-        collect(key, QString(), &values);
+        QStringList keyNames;
+        collect(key, &keyNames, &values);
         std::sort(values.begin(), values.end(),
                   [](const QPair<QString, const LogValue *> &a,
                      const QPair<QString, const LogValue *> &b) { return a.first < b.first; });
         for (const auto &value : qAsConst(values)) {
-            const QString id = QStringLiteral("[%1] + [%2]").arg(path, value.first);
-            lines.append({ id + QStringLiteral(": ") + value.second->text, id, ExpectedLine::Value,
-                           &key, value.second });
+            const QString text = dumpKeyLine(path, value.first, value.second->text);
+            lines.append({ text, text.left(idLength(path, value.first)), ExpectedLine::Value, &key,
+                           value.second });
         }
     }
 
     void nested(const LogKey &key, const QString &path)
     {
         for (const auto &child : key.children) {
-            const QString childPath = path + QLatin1Char('\\') + child->name;
+            const QString childPath = path + QLatin1Char('\\') + dumpPathName(child->name);
             structure(dumpBlankLine());
             structure(dumpSeparator());
             keyLines(*child, childPath);
@@ -80,7 +92,7 @@ QString idOf(const LogLine &line)
 {
     QString path, key, text;
     if (parseKeyLine(line.text, &path, &key, &text))
-        return QStringLiteral("[%1] + [%2]").arg(path, key);
+        return line.text.left(idLength(path, key));
     return line.text;
 }
 
@@ -121,6 +133,12 @@ public:
         report();
         std::stable_sort(result.findings.begin(), result.findings.end(),
                          [](const LogFinding &a, const LogFinding &b) { return a.line < b.line; });
+        // Both lines of a swapped pair may name it.
+        result.findings.erase(std::unique(result.findings.begin(), result.findings.end(),
+                                          [](const LogFinding &a, const LogFinding &b) {
+                                              return a.line == b.line && a.text == b.text;
+                                          }),
+                              result.findings.end());
         result.linesRead = actual.size();
         result.linesExpected = expected.size();
         return result;
@@ -137,16 +155,21 @@ private:
     // expected order stays, the others were moved or repeat another line.
     QVector<QPair<int, int>> keptAnchors()
     {
+        // The expected line of each id written once; -1 for those written more often.
         QHash<QString, int> index;
-        QHash<QString, int> count;
+        index.reserve(expected.size());
         for (int j = 0; j < expected.size(); ++j) {
-            index.insert(expected.at(j).id, j);
-            ++count[expected.at(j).id];
+            auto known = index.find(expected.at(j).id);
+            if (known == index.end())
+                index.insert(expected.at(j).id, j);
+            else
+                *known = -1;
         }
         QVector<QPair<int, int>> anchors;
         for (int i = 0; i < actual.size(); ++i) {
-            if (actual.at(i).intact && count.value(ids.at(i)) == 1)
-                anchors.append({ i, index.value(ids.at(i)) });
+            const int j = actual.at(i).intact ? index.value(ids.at(i), -1) : -1;
+            if (j >= 0)
+                anchors.append({ i, j });
         }
         // Longest strictly increasing run of expected positions.
         QVector<int> tails;
@@ -167,7 +190,8 @@ private:
         }
         QVector<QPair<int, int>> kept;
         for (int k = tails.isEmpty() ? -1 : tails.last(); k >= 0; k = before.at(k))
-            kept.prepend(anchors.at(k));
+            kept.append(anchors.at(k));
+        std::reverse(kept.begin(), kept.end());
         for (const auto &anchor : qAsConst(kept))
             match(anchor.first, anchor.second);
         for (const auto &anchor : qAsConst(anchors)) {
@@ -291,8 +315,17 @@ private:
     void add(int line, const QString &text, const LogValue *value = nullptr)
     {
         result.findings.append({ line, text });
-        if (value)
-            result.valueNotes[value].append(text);
+        note(value, text);
+    }
+
+    // A value's copies may share a finding: it is noted once.
+    void note(const LogValue *value, const QString &text)
+    {
+        if (!value)
+            return;
+        QStringList &notes = result.valueNotes[value];
+        if (!notes.contains(text))
+            notes.append(text);
     }
 
     QString restoredFrom(const ExpectedLine &line) const
@@ -303,17 +336,15 @@ private:
     }
 
     // The file line after which the expected line j would stand.
-    int lineBefore(int j) const
-    {
-        while (--j >= 0) {
-            if (expectedMatch.at(j) >= 0)
-                return actual.at(expectedMatch.at(j)).number;
-        }
-        return 0;
-    }
+    int lineBefore(int j) const { return linesBefore.at(j); }
 
     void report()
     {
+        linesBefore.fill(0, expected.size());
+        for (int j = 1; j < expected.size(); ++j) {
+            const int i = expectedMatch.at(j - 1);
+            linesBefore[j] = i >= 0 ? actual.at(i).number : linesBefore.at(j - 1);
+        }
         for (int i = 0; i < actual.size(); ++i)
             reportActual(i);
         int last = -1;
@@ -328,13 +359,13 @@ private:
             while (end + 1 <= last && expectedMatch.at(end + 1) < 0)
                 ++end;
             const QString text = end == j
-                    ? QStringLiteral("line %1 missing: %2").arg(j + 1).arg(expected.at(j).text)
+                    ? QStringLiteral("line %1 missing: %2")
+                              .arg(j + 1)
+                              .arg(visibleText(expected.at(j).text))
                     : QStringLiteral("lines %1 to %2 missing").arg(j + 1).arg(end + 1);
             const int before = lineBefore(j);
-            for (int k = j; k <= end; ++k) {
-                if (expected.at(k).value)
-                    result.valueNotes[expected.at(k).value].append(text);
-            }
+            for (int k = j; k <= end; ++k)
+                note(expected.at(k).value, text);
             result.findings.append({ before, text });
             j = end;
         }
@@ -362,7 +393,9 @@ private:
                             .arg(actual.at(repeats.at(i)).number));
             else if (line.intact)
                 add(line.number,
-                    QStringLiteral("line %1 unexpected: %2").arg(line.number).arg(line.text));
+                    QStringLiteral("line %1 unexpected: %2")
+                            .arg(line.number)
+                            .arg(visibleText(line.text)));
             else
                 add(line.number,
                     QStringLiteral("line %1 damaged (%2), cannot be restored: the log holds no "
@@ -420,6 +453,7 @@ private:
     QVector<bool> transposed;
     QVector<int> repeats;
     QVector<int> expectedMatch;
+    QVector<int> linesBefore;
     LogCheck result;
 };
 

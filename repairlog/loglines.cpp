@@ -12,7 +12,9 @@ namespace {
 bool isBase64(const QByteArray &line)
 {
     static const QRegularExpression base64(QStringLiteral("^[A-Za-z0-9+/]+={0,2}$"));
-    return line.size() % 4 == 0 && base64.match(QString::fromLatin1(line)).hasMatch();
+    // Every byte counts: a NUL does not end the line.
+    return line.size() % 4 == 0
+            && base64.match(QString::fromLatin1(line.constData(), line.size())).hasMatch();
 }
 
 // Opens one line of a log; on failure, says why in words.

@@ -4,6 +4,7 @@
 #include "platform/registry/registrypath.h"
 #include "platform/registry/registryvalue.h"
 #include "platform/standin/regfileformat.h"
+#include "repairlog/visibletext.h"
 
 #include <algorithm>
 
@@ -11,46 +12,46 @@ namespace {
 
 const QString lineEnd = QStringLiteral("\r\n");
 
-// The registry's path of a key: below the root, the log's names turned back.
-QString registryPath(const LogKey &key)
-{
-    if (!key.parent)
-        return key.name;
-    return registryPath(*key.parent) + QLatin1Char('\\')
-            + (key.named ? settingsName(key.name) : QStringLiteral("?"));
-}
-
-QString registryValueName(const LogValue &value)
-{
-    return value.name == QLatin1String(".") ? QString() : settingsName(value.name);
-}
-
 QString quotedName(const LogValue &value)
 {
-    const QString name = registryValueName(value);
-    return name.isEmpty() ? QStringLiteral("@") : QLatin1Char('"') + name + QLatin1Char('"');
+    return value.name.isEmpty() ? QStringLiteral("@")
+                                : QLatin1Char('"') + value.name + QLatin1Char('"');
 }
 
 QString unnamedNote(const LogKey &key)
 {
     return QStringLiteral("; [%1]: an empty key whose name the log does not hold (line %2)")
-            .arg(registryPath(key))
+            .arg(key.path())
             .arg(key.line);
+}
+
+// What a registry string holds for the text, as the settings layer writes it (so that it reads
+// the text again), always of the string type: a text with a NUL, which the settings layer would
+// store as binary data, too.
+RegistryValue stringValue(const QString &text)
+{
+    RegistryValue value = registryValueFromVariant(text);
+    if (value.type != RegistryValue::String) {
+        value.type = RegistryValue::String;
+        value.data += QByteArray(2, '\0');
+    }
+    return value;
 }
 
 void appendTree(QString *out, const LogKey &key, const QHash<const LogValue *, QStringList> &notes)
 {
     if (!key.named) {
-        *out += unnamedNote(key) + QLatin1Char('\n');
+        *out += visibleText(unnamedNote(key)) + QLatin1Char('\n');
     } else {
-        *out += QLatin1Char('[') + registryPath(key) + QStringLiteral("]\n");
+        *out += QLatin1Char('[') + visibleText(key.path()) + QStringLiteral("]\n");
         QVector<const LogValue *> values;
         for (const LogValue &value : key.values)
             values.append(&value);
         std::sort(values.begin(), values.end(),
                   [](const LogValue *a, const LogValue *b) { return a->name < b->name; });
         for (const LogValue *value : qAsConst(values)) {
-            *out += quotedName(*value) + QStringLiteral("=\"") + value->text + QLatin1Char('"');
+            *out += visibleText(quotedName(*value)) + QStringLiteral("=\"")
+                    + visibleText(value->text) + QLatin1Char('"');
             const QStringList said = notes.value(value);
             if (!said.isEmpty())
                 *out += QStringLiteral(" ; ") + said.join(QStringLiteral("; "));
@@ -62,22 +63,29 @@ void appendTree(QString *out, const LogKey &key, const QHash<const LogValue *, Q
         appendTree(out, *child, notes);
 }
 
+// The rebuilt keys and values are each named once, so they are added without a search.
 void addToHive(RegistryNode *node, const LogKey &key, QStringList *leftOut)
 {
+    node->listed = true;
+    node->values.reserve(key.values.size());
     for (const LogValue &value : key.values)
-        node->setValue(registryValueName(value), registryValueFromVariant(value.text));
+        node->values.append(qMakePair(value.name, stringValue(value.text)));
     for (const auto &child : key.children) {
-        if (child->named)
-            addToHive(node->make({ settingsName(child->name) }), *child, leftOut);
-        else
+        if (!child->named) {
             leftOut->append(unnamedNote(*child));
+            continue;
+        }
+        node->children.emplace_back();
+        node->children.back().name = child->name;
+        addToHive(&node->children.back(), *child, leftOut);
     }
 }
 
-void collectValues(const LogKey &key, QMap<QPair<QString, QString>, QString> *values)
+void collectValues(const LogKey &key, QMap<QPair<QString, QString>, const LogValue *> *values)
 {
+    const QString path = key.path();
     for (const LogValue &value : key.values)
-        values->insert({ registryPath(key), quotedName(value) }, value.text);
+        values->insert({ path, quotedName(value) }, &value);
     for (const auto &child : key.children)
         collectValues(*child, values);
 }
@@ -114,24 +122,23 @@ QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive)
                              "text of each value, so every value is written as a string (REG_SZ).")
             + lineEnd;
     for (const QString &note : qAsConst(leftOut))
-        text += note + QStringLiteral(", left out") + lineEnd;
+        text += visibleText(note) + QStringLiteral(", left out") + lineEnd;
     return "\xff\xfe" + toUtf16Le(text + body + lineEnd);
 }
 
 QMap<QPair<QString, QString>, QString> logValues(const LogTrees &trees)
 {
-    QMap<QPair<QString, QString>, QString> values;
+    QMap<QPair<QString, QString>, QString> texts;
+    const auto values = logValuesByName(trees);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        texts.insert(texts.cend(), it.key(), it.value()->text);
+    return texts;
+}
+
+QMap<QPair<QString, QString>, const LogValue *> logValuesByName(const LogTrees &trees)
+{
+    QMap<QPair<QString, QString>, const LogValue *> values;
     for (const auto &root : trees.roots)
         collectValues(*root, &values);
     return values;
-}
-
-QString logKeyRegistryPath(const LogKey &key)
-{
-    return registryPath(key);
-}
-
-QString logValueRegistryName(const LogValue &value)
-{
-    return registryValueName(value);
 }

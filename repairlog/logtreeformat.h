@@ -23,10 +23,7 @@ QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive = QStrin
 // Every value of the trees by its key's registry path and its quoted name ("@" for the default
 // value), mapped to its text.
 QMap<QPair<QString, QString>, QString> logValues(const LogTrees &trees);
-
-// A key's registry path as the forms above write it ("?" for an unnamed key), and a value's
-// registry name (empty for the default value).
-QString logKeyRegistryPath(const LogKey &key);
-QString logValueRegistryName(const LogValue &value);
+// The same values themselves.
+QMap<QPair<QString, QString>, const LogValue *> logValuesByName(const LogTrees &trees);
 
 #endif // LOGTREEFORMAT_H

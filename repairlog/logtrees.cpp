@@ -1,8 +1,13 @@
 #include "repairlog/logtrees.h"
 
+#include "supportlog/dumpnames.h"
 #include "supportlog/registrydump.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <algorithm>
+#include <map>
 
 QString LogKey::path() const
 {
@@ -30,17 +35,7 @@ const LogValue *LogKey::value(const QString &valueName) const
 
 bool parseKeyLine(const QString &line, QString *path, QString *key, QString *text)
 {
-    if (!line.startsWith(QLatin1Char('[')))
-        return false;
-    const QLatin1String pathEnd("] + [");
-    const int keyStart = line.indexOf(pathEnd);
-    const int keyEnd = keyStart < 0 ? -1 : line.indexOf(QLatin1String("]: "), keyStart + 5);
-    if (keyEnd < 0)
-        return false;
-    *path = line.mid(1, keyStart - 1);
-    *key = line.mid(keyStart + 5, keyEnd - keyStart - 5);
-    *text = line.mid(keyEnd + 3);
-    return true;
+    return splitDumpKeyLine(line, path, key, text);
 }
 
 namespace {
@@ -57,6 +52,7 @@ public:
         for (const QString &rootPath : rootPaths) {
             trees.roots.push_back(std::make_unique<LogKey>());
             trees.roots.back()->name = rootPath;
+            rootNames.append(rootPath.split(QLatin1Char('\\')));
         }
     }
 
@@ -67,31 +63,31 @@ public:
         for (const auto &root : trees.roots)
             sortChildren(root.get());
         placeUnnamedKeys();
+        insertUnnamedKeys();
         return std::move(trees);
     }
 
 private:
-    // The tree a path lies in and the names below its root; -1 outside both trees.
+    // The tree a written path lies in and the names below its root; -1 outside both trees.
     int rootOf(const QString &path, QStringList *below) const
     {
-        for (int i = 0; i < rootPaths.size(); ++i) {
-            const QString &root = rootPaths.at(i);
-            if (path == root) {
-                below->clear();
+        QStringList names;
+        if (!readDumpPath(path, &names))
+            return -1;
+        for (int i = 0; i < rootNames.size(); ++i) {
+            const QStringList &root = rootNames.at(i);
+            if (names.size() >= root.size() && names.mid(0, root.size()) == root) {
+                *below = names.mid(root.size());
                 return i;
-            }
-            if (path.startsWith(root + QLatin1Char('\\'))) {
-                *below = path.mid(root.size() + 1).split(QLatin1Char('\\'));
-                return below->contains(QString()) ? -1 : i;
             }
         }
         return -1;
     }
 
-    static LogKey *make(LogKey *node, const QStringList &names, int line)
+    LogKey *make(LogKey *node, const QStringList &names, int line)
     {
         for (const QString &name : names) {
-            LogKey *next = node->child(name);
+            LogKey *&next = childIndex[qMakePair(node, name)];
             if (!next) {
                 node->children.push_back(std::make_unique<LogKey>());
                 next = node->children.back().get();
@@ -117,14 +113,20 @@ private:
         } else if (line.text == dumpSeparator()) {
             kind = Kind::Separator;
         } else if (parseKeyLine(line.text, &path, &name, &text)) {
-            const int root = rootOf(path, &below);
-            QStringList names = name.split(QLatin1Char('/'));
-            if (root >= 0 && !names.contains(QString())) {
+            // A block's key lines share their path.
+            if (path != lastPath) {
+                lastPath = path;
+                lastRoot = rootOf(path, &lastBelow);
+            }
+            QStringList names;
+            QString valueName;
+            if (lastRoot >= 0 && readDumpRelativeKey(name, &names, &valueName)) {
                 kind = Kind::KeyLine;
-                key = make(trees.roots.at(root).get(), below, line.number);
-                const QString valueName = names.takeLast();
+                key = make(trees.roots.at(lastRoot).get(), lastBelow, line.number);
                 LogKey *holder = make(key, names, line.number);
-                if (!holder->value(valueName))
+                const int known = valueIndex.size();
+                valueIndex.insert(qMakePair(holder, valueName));
+                if (valueIndex.size() > known)
                     holder->values.append({ valueName, text, line.number });
             }
         } else {
@@ -146,11 +148,12 @@ private:
         blockKeys.append(key);
     }
 
+    // In the dump's order: by the names as the log writes them.
     static void sortChildren(LogKey *key)
     {
         std::sort(key->children.begin(), key->children.end(),
                   [](const std::unique_ptr<LogKey> &a, const std::unique_ptr<LogKey> &b) {
-                      return a->name < b->name;
+                      return dumpPathName(a->name) < dumpPathName(b->name);
                   });
         for (const auto &child : key->children)
             sortChildren(child.get());
@@ -174,6 +177,9 @@ private:
         QVector<LogKey *> order;
         for (const auto &root : trees.roots)
             listInOrder(root.get(), &order);
+        QHash<const LogKey *, int> orderIndex;
+        for (int k = 0; k < order.size(); ++k)
+            orderIndex.insert(order.at(k), k);
         QVector<LogKey *> nextSeen(kinds.size() + 1, nullptr);
         for (int i = kinds.size() - 1; i >= 0; --i)
             nextSeen[i] = blockKeys.at(i) ? blockKeys.at(i) : nextSeen.at(i + 1);
@@ -188,7 +194,7 @@ private:
                 const bool opensNext = after == Kind::Blank
                         || (after == Kind::Damaged && kindAt(i + 3) == Kind::Separator);
                 if (after == Kind::End || after == Kind::Separator || opensNext) {
-                    const int at = order.indexOf(current) + 1;
+                    const int at = orderIndex.value(current, -1) + 1;
                     LogKey *due = at < order.size() ? order.at(at) : nullptr;
                     const bool firstLevel = due && due->parent && !due->parent->parent;
                     // Where nothing named follows, only the last opening can be one whose lines
@@ -221,50 +227,80 @@ private:
         return key;
     }
 
-    static void insertBefore(LogKey *parent, const LogKey *sibling, std::unique_ptr<LogKey> key)
+    // Where a run of unnamed keys goes among the children of a key.
+    struct Placement
     {
-        auto &children = parent->children;
-        const auto at = std::find_if(
-                children.begin(), children.end(),
-                [&](const std::unique_ptr<LogKey> &c) { return c.get() == sibling; });
-        key->parent = parent;
-        children.insert(at, std::move(key));
-    }
+        enum Where { Before, After, AtEnd };
+        LogKey *parent = nullptr;
+        const LogKey *sibling = nullptr;
+        Where where = AtEnd;
+        std::vector<std::unique_ptr<LogKey>> keys;
+    };
 
     // Places the pending unnamed keys between the blocks of previous and next, so that the
-    // dump of the trees writes their blocks where the log has them.
+    // dump of the trees writes their blocks where the log has them: before next below the first
+    // level, else after previous, below it when it is a key of the first level.
     void place(LogKey *previous, LogKey *next)
     {
         if (pending.isEmpty())
             return;
-        const bool beforeNext = next && next->parent && next->parent->parent
-                && rootOfKey(next) == rootOfKey(previous);
-        LogKey *after = previous;
-        for (const int line : qAsConst(pending)) {
-            auto key = std::make_unique<LogKey>();
-            key->named = false;
-            key->line = line;
-            LogKey *placed = key.get();
-            if (beforeNext) {
-                insertBefore(next->parent, next, std::move(key));
-            } else if (after && after->parent && !after->parent->parent && after == previous) {
-                // Below a key of the first level, after its other subkeys.
-                key->parent = after;
-                after->children.push_back(std::move(key));
-            } else if (after && after->parent) {
-                LogKey *parent = after->parent;
-                const auto at = std::find_if(
-                        parent->children.begin(), parent->children.end(),
-                        [&](const std::unique_ptr<LogKey> &c) { return c.get() == after; });
-                insertBefore(parent, at + 1 == parent->children.end() ? nullptr : (at + 1)->get(),
-                             std::move(key));
-            } else {
-                // No key to place it by: the log is too damaged here, and the check says so.
-                continue;
-            }
-            after = placed;
+        Placement placement;
+        if (next && next->parent && next->parent->parent
+            && rootOfKey(next) == rootOfKey(previous)) {
+            placement = { next->parent, next, Placement::Before, {} };
+        } else if (previous && previous->parent && !previous->parent->parent) {
+            placement = { previous, nullptr, Placement::AtEnd, {} };
+        } else if (previous && previous->parent) {
+            placement = { previous->parent, previous, Placement::After, {} };
+        } else {
+            // No key to place them by: the log is too damaged here, and the check says so.
+            pending.clear();
+            return;
         }
+        for (const int line : qAsConst(pending)) {
+            placement.keys.push_back(std::make_unique<LogKey>());
+            placement.keys.back()->named = false;
+            placement.keys.back()->line = line;
+            placement.keys.back()->parent = placement.parent;
+        }
+        placements.push_back(std::move(placement));
         pending.clear();
+    }
+
+    // Puts the placed keys in, each parent's children rebuilt once. Of the runs placed before
+    // the same key, the later stands nearer to it, as of those placed after it.
+    void insertUnnamedKeys()
+    {
+        std::map<LogKey *, std::vector<Placement *>> byParent;
+        for (Placement &placement : placements)
+            byParent[placement.parent].push_back(&placement);
+        for (auto &entry : byParent) {
+            QHash<const LogKey *, std::vector<Placement *>> before, after;
+            std::vector<Placement *> atEnd;
+            for (Placement *placement : entry.second) {
+                if (placement->where == Placement::Before)
+                    before[placement->sibling].push_back(placement);
+                else if (placement->where == Placement::After)
+                    after[placement->sibling].insert(after[placement->sibling].begin(), placement);
+                else
+                    atEnd.push_back(placement);
+            }
+            std::vector<std::unique_ptr<LogKey>> children;
+            const auto take = [&children](const std::vector<Placement *> &runs) {
+                for (Placement *run : runs) {
+                    for (auto &key : run->keys)
+                        children.push_back(std::move(key));
+                }
+            };
+            for (auto &child : entry.first->children) {
+                take(before.value(child.get()));
+                const LogKey *sibling = child.get();
+                children.push_back(std::move(child));
+                take(after.value(sibling));
+            }
+            take(atEnd);
+            entry.first->children = std::move(children);
+        }
     }
 
     const QVector<LogLine> &lines;
@@ -273,6 +309,14 @@ private:
     QVector<Kind> kinds;
     QVector<LogKey *> blockKeys;
     QVector<int> pending;
+    std::vector<Placement> placements;
+    QVector<QStringList> rootNames;
+    // The keys and values made so far, by their parent and name.
+    QHash<QPair<const LogKey *, QString>, LogKey *> childIndex;
+    QSet<QPair<const LogKey *, QString>> valueIndex;
+    QString lastPath;
+    int lastRoot = -1;
+    QStringList lastBelow;
 };
 
 } // namespace

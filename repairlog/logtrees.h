@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-// The registry trees behind a support log. Names are as the log writes them: the settings
-// layer's names, "/" and "\" swapped against the registry's, "." for a key's default value.
+// The registry trees behind a support log, with names as the registry holds them: the log's
+// written names read back (supportlog/dumpnames.h), the empty name for a key's default value.
 
 struct LogValue
 {
@@ -33,7 +33,8 @@ struct LogKey
     // Named keys sorted as the settings layer lists them, unnamed ones where the log shows them.
     std::vector<std::unique_ptr<LogKey>> children;
 
-    // The full path as the log writes it; a tree's root carries the whole root path as its name.
+    // The full registry path, "?" for an unnamed key; a tree's root carries the whole root path
+    // as its name.
     QString path() const;
     LogKey *child(const QString &childName) const;
     const LogValue *value(const QString &valueName) const;
@@ -45,7 +46,7 @@ struct LogTrees
     std::vector<std::unique_ptr<LogKey>> roots;
 };
 
-// Splits "[path] + [key]: text"; false for any other line.
+// Splits "[path] + [key]: text" into its parts as written; false for any other line.
 bool parseKeyLine(const QString &line, QString *path, QString *key, QString *text);
 
 // Rebuilds the trees from the log's intact lines: every value from the first line that holds

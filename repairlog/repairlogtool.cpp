@@ -4,6 +4,7 @@
 #include "repairlog/loglines.h"
 #include "repairlog/logtreeformat.h"
 #include "repairlog/logtrees.h"
+#include "repairlog/visibletext.h"
 #include "supportlog/repaircipher.h"
 #include "supportlog/supportlogkey.h"
 
@@ -67,6 +68,8 @@ int RepairLogTool::run(const QStringList &arguments)
             "  diff FILE1 FILE2 print the values added, removed and changed from FILE1 to FILE2\n"
             "  seal             read UTF-8 text lines from standard input and write them to\n"
             "                   standard output as a log, as the RepairTool does\n\n"
+            "A control character in a log's text (a line break, an escape) is shown by its\n"
+            "code, as <U+000A>.\n\n"
             "Exit codes: 0 the log is intact and complete, 1 it is damaged, incomplete or no\n"
             "support log (reported on standard error, by check on standard output), 2 the file\n"
             "cannot be read or the command line is wrong."));
@@ -120,6 +123,10 @@ int RepairLogTool::run(const QStringList &arguments)
         return usageError(
                 QStringLiteral("%1: too many arguments: %2")
                         .arg(command, positional.mid(wanted.size()).join(QLatin1Char(' '))));
+    if (command == QLatin1String("diff") && positional.at(0) == QLatin1String("-")
+        && positional.at(1) == QLatin1String("-"))
+        return usageError(
+                QStringLiteral("diff: only one of the logs can come from standard input"));
     const bool regOptions = parser.isSet(hiveOption) || parser.isSet(outputOption);
     if ((parser.isSet(skipOption) && command != QLatin1String("open"))
         || (regOptions && command != QLatin1String("reg")))
@@ -195,7 +202,8 @@ int RepairLogTool::openLog(const QString &path, bool skipDamaged)
     bool damaged = false;
     for (const LogLine &line : qAsConst(lines)) {
         if (line.intact) {
-            print(output, line.text + QLatin1Char('\n'));
+            // Escaped, so that a line break in a value keeps output line n at file line n.
+            print(output, visibleText(line.text) + QLatin1Char('\n'));
             continue;
         }
         damaged = true;
@@ -264,21 +272,43 @@ int RepairLogTool::diffLogs(const QString &before, const QString &after)
         if (const int failed = load(paths[i], &logs[i]))
             return failed;
     }
-    const QMap<QPair<QString, QString>, QString> old = logValues(logs[0].trees);
-    const QMap<QPair<QString, QString>, QString> now = logValues(logs[1].trees);
-    QMap<QPair<QString, QString>, QString> both = old;
-    for (auto it = now.cbegin(); it != now.cend(); ++it)
-        both.insert(it.key(), it.value());
+    const auto old = logValuesByName(logs[0].trees);
+    const auto now = logValuesByName(logs[1].trees);
+    const QString sides[2] = { QStringLiteral("the log before"), QStringLiteral("the log after") };
     QString differences;
-    for (auto it = both.cbegin(); it != both.cend(); ++it) {
-        const QString name = QStringLiteral("[%1] %2").arg(it.key().first, it.key().second);
-        if (!now.contains(it.key()))
-            differences += QStringLiteral("removed %1=\"%2\"\n").arg(name, old.value(it.key()));
-        else if (!old.contains(it.key()))
-            differences += QStringLiteral("added   %1=\"%2\"\n").arg(name, now.value(it.key()));
-        else if (old.value(it.key()) != now.value(it.key()))
-            differences += QStringLiteral("changed %1=\"%2\", was \"%3\"\n")
-                                   .arg(name, now.value(it.key()), old.value(it.key()));
+    // Both maps are sorted by name: one walk through both.
+    for (auto before = old.cbegin(), after = now.cbegin();
+         before != old.cend() || after != now.cend();) {
+        const bool inOld
+                = before != old.cend() && (after == now.cend() || !(after.key() < before.key()));
+        const bool inNew
+                = after != now.cend() && (before == old.cend() || !(before.key() < after.key()));
+        const auto key = inOld ? before.key() : after.key();
+        const LogValue *values[2] = { inOld ? *before++ : nullptr, inNew ? *after++ : nullptr };
+        if (values[0] && values[1] && values[0]->text == values[1]->text)
+            continue;
+        const QString name = visibleText(QStringLiteral("[%1] %2").arg(key.first, key.second));
+        QString line;
+        if (!values[1])
+            line = QStringLiteral("removed %1=\"%2\"").arg(name, visibleText(values[0]->text));
+        else if (!values[0])
+            line = QStringLiteral("added   %1=\"%2\"").arg(name, visibleText(values[1]->text));
+        else
+            line = QStringLiteral("changed %1=\"%2\", was \"%3\"")
+                           .arg(name, visibleText(values[1]->text), visibleText(values[0]->text));
+        // What either log could not tell about the value.
+        QStringList notes;
+        for (int i = 0; i < 2; ++i) {
+            if (!values[i] && !logs[i].check.intactAndComplete())
+                notes << QStringLiteral("%1 is damaged or incomplete: the value may be among its "
+                                        "lost lines")
+                                 .arg(sides[i]);
+            for (const QString &note : logs[i].check.valueNotes.value(values[i]))
+                notes << sides[i] + QStringLiteral(": ") + note;
+        }
+        if (!notes.isEmpty())
+            line += QStringLiteral(" ; ") + notes.join(QStringLiteral("; "));
+        differences += line + QLatin1Char('\n');
     }
     print(output,
           differences.isEmpty() ? QStringLiteral("no values added, removed or changed\n")

@@ -1,13 +1,25 @@
 #include "supportlog/registrydump.h"
 
 #include "platform/registry/registrysnapshot.h"
+#include "supportlog/dumpnames.h"
+
+#include <algorithm>
 
 namespace {
 
-// All markers are filled in one pass so that a "%1" inside a name cannot be filled again.
+// Registry key names hold no "\", so the path splits back into the names it was made of.
 QString childPath(const QString &parent, const QString &child)
 {
-    return QStringLiteral("%1\\%2").arg(parent, child);
+    return parent + QLatin1Char('\\') + child;
+}
+
+// The subkeys in the order of their names as the log writes them.
+QStringList sortedGroups(const RegistryReader &registry, const QString &path)
+{
+    QStringList groups = registry.childGroups(path);
+    std::sort(groups.begin(), groups.end(),
+              [](const QString &a, const QString &b) { return dumpPathName(a) < dumpPathName(b); });
+    return groups;
 }
 
 void appendGroupBody(const RegistryReader &registry, const QString &path, QStringList &lines)
@@ -57,10 +69,10 @@ QStringList dumpRegistry(const RegistryReader &registry)
         lines << blankLine << separator << dumpRootHeader(root);
         if (hasAnyKeys(registry, root))
             appendKeyLines(registry, root, lines);
-        const QStringList groups = registry.childGroups(root);
+        const QStringList groups = sortedGroups(registry, root);
         for (const QString &group : groups) {
             const QString path = childPath(root, group);
-            lines << separator << path;
+            lines << separator << dumpPath(path);
             appendGroupBody(registry, path, lines);
         }
     }
@@ -79,14 +91,23 @@ bool hasChildGroups(const RegistryReader &registry, const QString &path)
 
 void appendKeyLines(const RegistryReader &registry, const QString &path, QStringList &lines)
 {
+    const QString written = dumpPath(path);
+    QVector<QPair<QString, QString>> keyed;
     const QVector<RegistryReader::Value> values = registry.values(path);
+    keyed.reserve(values.size());
     for (const RegistryReader::Value &value : values)
-        lines << QStringLiteral("[%1] + [%2]: %3").arg(path, value.key, value.text);
+        keyed.append({ dumpRelativeKey(value.keyNames, value.name), value.text });
+    std::sort(keyed.begin(), keyed.end(),
+              [](const QPair<QString, QString> &a, const QPair<QString, QString> &b) {
+                  return a.first < b.first;
+              });
+    for (const auto &value : qAsConst(keyed))
+        lines << dumpKeyLine(written, value.first, value.second);
 }
 
 void appendNestedGroups(const RegistryReader &registry, const QString &path, QStringList &lines)
 {
-    const QStringList groups = registry.childGroups(path);
+    const QStringList groups = sortedGroups(registry, path);
     for (const QString &group : groups) {
         lines << dumpBlankLine() << dumpSeparator();
         appendGroupBody(registry, childPath(path, group), lines);

@@ -64,6 +64,9 @@ HKEY hiveHandle(const QString &hive)
 
 QString settingsName(const QString &registryName)
 {
+    // Most names hold neither: they stay shared.
+    if (!registryName.contains(QLatin1Char('\\')) && !registryName.contains(QLatin1Char('/')))
+        return registryName;
     QString name = registryName;
     for (QChar &c : name) {
         if (c == QLatin1Char('\\'))

@@ -3,8 +3,6 @@
 #include "platform/registry/nativesettings.h"
 #include "platform/registry/registrypath.h"
 
-#include <algorithm>
-
 #ifdef Q_OS_WIN
 
 #include <qt_windows.h>
@@ -131,13 +129,6 @@ bool startsWithPath(const QStringList &path, const QStringList &prefix)
     return true;
 }
 
-// A subkey's key k, read through its parent as "<subkey>/k", names the same value, unless k
-// consists of slashes alone: then the settings layer reads the subkey's name as a value name.
-bool readsAlikeThroughParent(const QString &key)
-{
-    return std::any_of(key.cbegin(), key.cend(), [](QChar c) { return c != QLatin1Char('/'); });
-}
-
 } // namespace
 
 RegistrySnapshot::RegistrySnapshot(const QStringList &rootPaths)
@@ -153,6 +144,9 @@ RegistrySnapshot::RegistrySnapshot(const QStringList &rootPaths)
 
 const RegistryNode *RegistrySnapshot::find(const QString &path) const
 {
+    const auto known = listed.constFind(path);
+    if (known != listed.constEnd())
+        return known.value();
     QString hive;
     QStringList keyPath;
     if (!splitRegistryPath(path, &hive, &keyPath))
@@ -164,39 +158,24 @@ const RegistryNode *RegistrySnapshot::find(const QString &path) const
     return nullptr;
 }
 
-// Every level's keys are its subkeys' keys again, so each is listed and read only once.
+// Every level's values are its subkeys' values again, so each is read only once.
 const RegistrySnapshot::Listing &RegistrySnapshot::listing(const RegistryNode &node) const
 {
     const auto known = listings.find(&node);
     if (known != listings.end())
         return known->second;
     QVector<Value> values;
-    for (const auto &entry : node.values) {
-        const QString key = entry.first.isEmpty() ? QStringLiteral(".") : settingsName(entry.first);
-        values.append({ key, nativeValueText(node, key) });
-    }
+    for (const auto &entry : node.values)
+        values.append({ {}, entry.first, registryValueToVariant(entry.second).toString() });
     for (const RegistryNode &child : node.children) {
-        const Listing &below = listing(child);
-        const QString prefix = settingsName(child.name) + QLatin1Char('/');
-        for (const Value &value : below.values) {
-            const QString key = prefix + value.key;
-            values.append({ key,
-                            readsAlikeThroughParent(value.key) ? value.text
-                                                               : nativeValueText(node, key) });
+        for (Value value : listing(child).values) {
+            value.keyNames.prepend(child.name);
+            values.append(value);
         }
     }
-    // Sorted and each key once, as the settings layer lists them; a key reads the same
-    // whichever way it came.
-    std::sort(values.begin(), values.end(),
-              [](const Value &a, const Value &b) { return a.key < b.key; });
-    values.erase(std::unique(values.begin(), values.end(),
-                             [](const Value &a, const Value &b) { return a.key == b.key; }),
-                 values.end());
     Listing &made = listings[&node];
     made.values = values;
-    made.keys.reserve(values.size());
-    for (const Value &value : qAsConst(values))
-        made.keys.append(value.key);
+    made.keys = nativeAllKeys(node);
     return made;
 }
 
@@ -209,7 +188,14 @@ QStringList RegistrySnapshot::allKeys(const QString &path) const
 QStringList RegistrySnapshot::childGroups(const QString &path) const
 {
     const RegistryNode *node = find(path);
-    return node ? nativeChildGroups(*node) : QStringList();
+    QStringList groups;
+    if (node) {
+        for (const RegistryNode &child : node->children) {
+            groups.append(child.name);
+            listed.insert(path + QLatin1Char('\\') + child.name, &child);
+        }
+    }
+    return groups;
 }
 
 QVector<RegistryReader::Value> RegistrySnapshot::values(const QString &path) const

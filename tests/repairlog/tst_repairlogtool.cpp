@@ -1,5 +1,6 @@
 #include "filecontents.h"
 #include "platform/registry/registrynode.h"
+#include "platform/registry/registrysnapshot.h"
 #include "platform/registry/registryvalue.h"
 #include "registryseed.h"
 #include "repairlog/repairlogtool.h"
@@ -99,6 +100,78 @@ QString valueOf(const QString &line)
 
 } // namespace
 
+// A value below both maker trees, named as the registry holds it: the keys below the root, the
+// value's own name (empty for the default value) and its text.
+struct NamedValue
+{
+    QStringList keys;
+    QString name;
+    QString text;
+};
+using NamedValues = QVector<NamedValue>;
+
+// Each key and value below a root, one line each, as "key path" or "key path | name | text".
+QStringList contentBelow(const QString &root, const NamedValues &values)
+{
+    QStringList content(root);
+    for (const NamedValue &value : values) {
+        QString path = root;
+        for (const QString &key : value.keys)
+            content << (path += QLatin1Char('\\') + key);
+        content << path + QStringLiteral(" | ") + value.name + QStringLiteral(" | ") + value.text;
+    }
+    return content;
+}
+
+QStringList sortedOnce(QStringList content)
+{
+    content.removeDuplicates();
+    content.sort();
+    return content;
+}
+
+// The values below both trees.
+QStringList treeContent(const NamedValues &values)
+{
+    return sortedOnce(contentBelow(userRoot, values) + contentBelow(machineRoot, values));
+}
+
+// The same from the registry, read as it holds the names.
+QStringList registryContent()
+{
+    const RegistrySnapshot snapshot(dumpRootPaths());
+    QStringList content;
+    for (const QString &root : { userRoot, machineRoot }) {
+        NamedValues values;
+        for (const RegistryReader::Value &value : snapshot.values(root))
+            values.append({ value.keyNames, value.name, value.text });
+        content += contentBelow(root, values);
+    }
+    return sortedOnce(content);
+}
+
+// The same from the output of tree, which shows line breaks by their code.
+QStringList shownContent(const QString &tree)
+{
+    QStringList content;
+    QString path;
+    for (const QString &line : tree.split(QLatin1Char('\n'))) {
+        if (line.isEmpty())
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            content << (path = line.mid(1, line.size() - 2));
+            continue;
+        }
+        const bool unnamed = line.startsWith(QLatin1Char('@'));
+        const int equals = unnamed ? 1 : line.indexOf(QLatin1String("\"=\"")) + 1;
+        content << path + QStringLiteral(" | ") + (unnamed ? QString() : line.mid(1, equals - 2))
+                        + QStringLiteral(" | ") + line.mid(equals + 2, line.size() - equals - 3);
+    }
+    content.sort();
+    return content;
+}
+
+Q_DECLARE_METATYPE(NamedValues)
 Q_DECLARE_METATYPE(QList<QByteArray>)
 
 namespace {
@@ -152,6 +225,10 @@ private slots:
     void showsNamesAsTheRegistryHasThem();
     void regFileRoundTrip();
     void diffsLogs();
+    void roundTripOfHardNames_data();
+    void roundTripOfHardNames();
+    void showsWhatALogCannotTell_data();
+    void showsWhatALogCannotTell();
     void cleanupTestCase();
 
 private:
@@ -244,7 +321,12 @@ void TestRepairLogTool::readsLog_data()
                           "line 4: integrity mismatch\n"
                           "line 5: corrupt compressed data\n"
                           "line 6: not Base64\n")
-            << 1;
+            << 1; // The bytes after a NUL count too, though Base64 decoding would pass over the
+                  // NULs.
+    QTest::newRow("NULs inside a sealed line")
+            << one + "\n" + one.left(4) + QByteArray(4, '\0') + one.mid(4) + "\n"
+            << QByteArray("Velto Studio\n<<< line 2 damaged: not Base64 >>>\n")
+            << QByteArray("line 2: not Base64\n") << 1;
 }
 
 void TestRepairLogTool::readsLog()
@@ -797,6 +879,233 @@ void TestRepairLogTool::diffsLogs()
                       joined(sealedLines(dumped)));
     QCOMPARE(same.exitCode, 0);
     QCOMPARE(same.output, QByteArray("no values added, removed or changed\n"));
+}
+
+void TestRepairLogTool::roundTripOfHardNames_data()
+{
+    QTest::addColumn<NamedValues>("values");
+
+    const QString path = QStringLiteral("C:\\Program Files\\Velto\\velto.exe");
+    QTest::newRow("a path as a value's name")
+            << NamedValues{ { {}, path, QStringLiteral("1") },
+                            { { QStringLiteral("Zuletzt") }, path, QStringLiteral("2") },
+                            { { QStringLiteral("Zuletzt"), QStringLiteral("Liste") },
+                              QStringLiteral("D:\\Musik\\a.mp3"),
+                              QStringLiteral("3") } };
+    QTest::newRow("a key named with a slash")
+            << NamedValues{ { { QStringLiteral("a/b") }, QStringLiteral("v"), QStringLiteral("1") },
+                            { { QStringLiteral("a") }, QStringLiteral("w"), QStringLiteral("2") },
+                            { { QStringLiteral("a/b"), QStringLiteral("c/d") },
+                              QStringLiteral("x/y\\z"),
+                              QStringLiteral("3") } };
+    QTest::newRow("values named Default and . beside the default value") << NamedValues{
+        { { QStringLiteral("K") }, QStringLiteral("Default"), QStringLiteral("eigen") },
+        { { QStringLiteral("K") }, QString(), QStringLiteral("Standard") },
+        { { QStringLiteral("K") }, QStringLiteral("."), QStringLiteral("Punkt") },
+        { { QStringLiteral("K"), QStringLiteral("Default") }, QString(), QStringLiteral("tiefer") }
+    };
+    QTest::newRow("the line format's markers in names") << NamedValues{
+        { { QStringLiteral("K") }, QStringLiteral("a]: b"), QStringLiteral("x") },
+        { { QStringLiteral("K") }, QStringLiteral("a0"), QStringLiteral("0") },
+        { { QStringLiteral("K") }, QStringLiteral("p] + [q"), QStringLiteral("]: ") },
+        { { QStringLiteral("L] + [M") }, QStringLiteral("v"), QStringLiteral("1") },
+        { { QStringLiteral("N]: O"), QStringLiteral("[P]") },
+          QStringLiteral("w]: z"),
+          QStringLiteral("2") }
+    };
+    QTest::newRow("umlauts, quotes and equals signs") << NamedValues{
+        { { QStringLiteral("Größe \"groß\"") },
+          QStringLiteral("Lautstärke=\"laut\""),
+          QStringLiteral("ÄÖÜ \"x\"=y") },
+        { { QStringLiteral("\"Anfang") }, QStringLiteral("\"führend"), QStringLiteral("\"") }
+    };
+    QTest::newRow("place markers") << NamedValues{
+        { { QStringLiteral("%1") }, QStringLiteral("%1"), QStringLiteral("%2 %1") }
+    };
+    QTest::newRow("leading and trailing spaces, empty text") << NamedValues{
+        { { QStringLiteral(" Raum ") }, QStringLiteral("  Wert "), QStringLiteral(" Text ") },
+        { { QStringLiteral(" Raum ") }, QStringLiteral("leer"), QString() }
+    };
+    QTest::newRow("long names") << NamedValues{ { { QString(255, QLatin1Char('k')) },
+                                                  QString(300, QLatin1Char('v')),
+                                                  QString(300, QLatin1Char('t')) } };
+    QTest::newRow("a line break in a text") << NamedValues{
+        { { QStringLiteral("K") }, QStringLiteral("Notiz"), QStringLiteral("erste\nzweite") }
+    };
+}
+
+// The registry's trees go through the tool's dump and seal, the reader checks the log and
+// rebuilds them as they were, and its Registry Editor file gives back the same log.
+void TestRepairLogTool::roundTripOfHardNames()
+{
+    QFETCH(NamedValues, values);
+
+    TemporaryRoot source;
+    const EmptyMakerTrees trees;
+    RegistryNode tree;
+    for (const NamedValue &value : values)
+        tree.make(value.keys)->setValue(value.name, registryValueFromVariant(QVariant(value.text)));
+    seedRegistryTree(userRoot, tree);
+    seedRegistryTree(machineRoot, tree);
+    QCOMPARE(registryContent(), treeContent(values));
+    const QStringList lines = dumpRegistry();
+    const QString logPath = writeLog(joined(sealedLines(lines)), QStringLiteral("hard"));
+
+    const Result check = runTool({ QStringLiteral("check"), logPath });
+    QCOMPARE(check.output,
+             QStringLiteral("%1 lines, all intact and complete\n").arg(lines.size()).toUtf8());
+    QCOMPARE(check.exitCode, 0);
+    const Result shown = runTool({ QStringLiteral("tree"), logPath });
+    QCOMPARE(shown.exitCode, 0);
+    QCOMPARE(
+            shownContent(QString::fromUtf8(shown.output)),
+            treeContent(values).replaceInStrings(QStringLiteral("\n"), QStringLiteral("<U+000A>")));
+
+    if (!registryIsStandIn())
+        QSKIP("the hive files are the stand-in's");
+    TemporaryRoot rebuilt;
+    for (const QString &hive :
+         { QStringLiteral("HKEY_CURRENT_USER"), QStringLiteral("HKEY_LOCAL_MACHINE") }) {
+        const QString hiveFile = rebuilt.filePath(QStringLiteral("registry/%1.reg").arg(hive));
+        QVERIFY(QDir().mkpath(QFileInfo(hiveFile).absolutePath()));
+        const Result reg = runTool({ QStringLiteral("reg"), QStringLiteral("--hive"), hive, logPath,
+                                     QStringLiteral("-o"), hiveFile });
+        QCOMPARE(reg.exitCode, 0);
+    }
+    QCOMPARE(registryContent(), treeContent(values));
+    QCOMPARE(dumpRegistry(), lines);
+}
+
+void TestRepairLogTool::showsWhatALogCannotTell_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    // The files FILE1 and FILE2 of the arguments, and standard input.
+    QTest::addColumn<QList<QByteArray>>("files");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("exitCode");
+    // Parts of the output and of the errors; a Registry Editor file's output is decoded.
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("errors");
+
+    const QString file1 = QStringLiteral("FILE1");
+    const QString file2 = QStringLiteral("FILE2");
+    const QStringList head = dumped.mid(0, 3);
+    const QStringList tail
+            = dumped.mid(dumped.indexOf(QStringLiteral("Mein Entry: ") + machineRoot) - 2);
+    const QString note = QStringLiteral("[%1] + [Notiz]: erste\nzweite").arg(userRoot);
+    QTest::newRow("open: a line break in a text stays on its line")
+            << QStringList{ QStringLiteral("open"), file1 }
+            << QList<QByteArray>{ joined(sealedLines(head + QStringList(note) + tail)) }
+            << QByteArray() << 0
+            << head.join(QLatin1Char('\n')) + QLatin1Char('\n')
+                    + QString(note).replace(QLatin1Char('\n'), QLatin1String("<U+000A>"))
+                    + QLatin1Char('\n') + tail.first() + QLatin1Char('\n')
+            << QString();
+    {
+        QList<QByteArray> crafted = log;
+        crafted.insert(5,
+                       sealedLine(QStringLiteral("Hallo\n75 lines, all intact and "
+                                                 "complete\x1b[2J")));
+        QTest::newRow("check: a crafted line shows its codes")
+                << QStringList{ QStringLiteral("check"), file1 }
+                << QList<QByteArray>{ joined(crafted) } << QByteArray() << 1
+                << QStringLiteral("line 6 unexpected: Hallo<U+000A>75 lines, all intact and "
+                                  "complete<U+001B>[2J\n%1 lines read, %2 expected")
+                           .arg(crafted.size())
+                           .arg(log.size())
+                << QString();
+    }
+    QTest::newRow("reg: a text with a NUL is a string")
+            << QStringList{ QStringLiteral("reg"), file1 }
+            << QList<QByteArray>{ joined(
+                       sealedLines(head
+                                   + QStringList(QStringLiteral("[%1] + [Nul]: a").arg(userRoot)
+                                                 + QChar(QChar::Null) + QStringLiteral("b"))
+                                   + tail)) }
+            << QByteArray() << 0 << QStringLiteral("\"Nul\"=hex(1):") << QString();
+    {
+        // From Player's key lines to Updater's opening lost: each value of Decks had two lines
+        // there.
+        QList<QByteArray> lost = log;
+        const int player = dumped.indexOf(userRoot + QStringLiteral("\\Player"));
+        const int updater = dumped.indexOf(userRoot + QStringLiteral("\\Updater"));
+        for (int i = player + 1; i < updater; ++i)
+            lost.removeAt(player + 1);
+        QTest::newRow("tree: a value's note once")
+                << QStringList{ QStringLiteral("tree"), file1 } << QList<QByteArray>{ joined(lost) }
+                << QByteArray() << 1
+                << QStringLiteral("\"Count\"=\"4\" ; lines %1 to %2 missing\n")
+                           .arg(player + 2)
+                           .arg(updater)
+                << QStringLiteral("lines %1 to %2 missing").arg(player + 2).arg(updater);
+    }
+    QTest::newRow("diff: values a cut log may have lost")
+            << QStringList{ QStringLiteral("diff"), file1, file2 }
+            << QList<QByteArray>{ joined(log), joined(log.mid(0, 3)) } << QByteArray() << 1
+            << QStringLiteral("removed [%1\\Updater] \"Letzte\"=\"2026-11-30\" ; the log after is "
+                              "damaged or incomplete: the value may be among its lost lines\n")
+                       .arg(userRoot)
+            << QStringLiteral("cut after line 3");
+    {
+        // Below Player the blocks of Decks, an empty key and Zoo; Decks and Zoo swapped, so
+        // that each line of the pair that follows the empty key's block names the pair.
+        TemporaryRoot other;
+        const EmptyMakerTrees trees;
+        RegistryNode tree;
+        tree.setValue(QStringLiteral("Start"), registryValueFromVariant(1));
+        tree.make({ QStringLiteral("Player") })
+                ->setValue(QStringLiteral("Volume"), registryValueFromVariant(80));
+        tree.make({ QStringLiteral("Updater") })
+                ->setValue(QStringLiteral("Letzte"), registryValueFromVariant(QStringLiteral("x")));
+        tree.make({ QStringLiteral("Player"), QStringLiteral("Decks") })
+                ->setValue(QStringLiteral("Count"), registryValueFromVariant(4));
+        tree.make({ QStringLiteral("Player"), QStringLiteral("Leer") });
+        tree.make({ QStringLiteral("Player"), QStringLiteral("Zoo") })
+                ->setValue(QStringLiteral("z"), registryValueFromVariant(1));
+        seedRegistryTree(userRoot, tree);
+        const QStringList lines = dumpRegistry();
+        const int decks
+                = lines.indexOf(QStringLiteral("[%1\\Player\\Decks] + [Count]: 4").arg(userRoot));
+        QStringList swapped = lines.mid(0, decks - 2) + lines.mid(decks + 3, 3)
+                + lines.mid(decks + 1, 2) + lines.mid(decks - 2, 3) + lines.mid(decks + 6);
+        QTest::newRow("check: a swapped pair named once")
+                << QStringList{ QStringLiteral("check"), file1 }
+                << QList<QByteArray>{ joined(sealedLines(swapped)) } << QByteArray() << 1
+                << QStringLiteral("line %1 out of order: it belongs after line %2\n"
+                                  "lines %3 and %4 out of order\n%5 lines read")
+                           .arg(decks - 1)
+                           .arg(decks + 6)
+                           .arg(decks)
+                           .arg(decks + 1)
+                           .arg(lines.size())
+                << QString();
+    }
+    QTest::newRow("diff: both logs from standard input")
+            << QStringList{ QStringLiteral("diff"), QStringLiteral("-"), QStringLiteral("-") }
+            << QList<QByteArray>() << joined(log) << 2 << QString()
+            << QStringLiteral("diff: only one of the logs can come from standard input");
+}
+
+void TestRepairLogTool::showsWhatALogCannotTell()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QList<QByteArray>, files);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(QString, errors);
+
+    for (int i = 0; i < files.size(); ++i)
+        arguments.replaceInStrings(QStringLiteral("FILE%1").arg(i + 1),
+                                   writeLog(files.at(i), QStringLiteral("log%1").arg(i + 1)));
+    const Result result = runTool(arguments, input);
+    const QString shown = result.output.startsWith("\xff\xfe")
+            ? QString::fromUtf16(reinterpret_cast<const ushort *>(result.output.constData() + 2),
+                                 (result.output.size() - 2) / 2)
+            : QString::fromUtf8(result.output);
+    QVERIFY2(shown.contains(output), qPrintable(shown));
+    QVERIFY2(QString::fromUtf8(result.errors).contains(errors), result.errors);
+    QCOMPARE(result.exitCode, exitCode);
 }
 
 QTEST_GUILESS_MAIN(TestRepairLogTool)

@@ -42,17 +42,17 @@ QString keyLine(const QString &path, const QString &key, const QString &text)
     return QLatin1Char('[') + path + QStringLiteral("] + [") + key + QStringLiteral("]: ") + text;
 }
 
-// Names of keys and values, ordinary ones next to those that the settings layer treats apart: a
-// "/" in a key's name, "\\" in a value's name or as its whole name, the names "Default" and "." and
-// the unnamed default value, dots, umlauts, and names that differ only in case.
-const char *const keyNames[] = { "Player", "Größe",       "Übersicht",          "straße", "ÄRGER",
-                                 "ärger",  "v1.2",        ".versteckt",         "ende.",  "a.b.c",
-                                 "Ordner", "Unterordner", "Ordner/Unterordner", "x",      "x/y",
-                                 "y",      "%1",          "Mein Ordner",        "Default" };
-const char *const valueNames[] = {
-    "",    ".",    "..", "Default", "default", "Volume", "Größe Ä", "GRÖSSE ä",          "wert.1",
-    "a/b", "x\\y", "\\", "y",       "%2",      "ÄÖÜ",    "äöü",     "Ordner/Unterordner"
-};
+// Names of keys and values that the settings layer reads as the registry holds them, among them
+// a "/" in a value's name, the unnamed default value, the key name "Default", dots, umlauts and
+// names that differ only in case: their lines are the settings layer's. Names that it reads
+// otherwise have rows of their own here and in the reader's round trip.
+const char *const keyNames[]
+        = { "Player", "Größe",      "Übersicht", "straße",      "ÄRGER",  "ärger",
+            "v1.2",   ".versteckt", "ende.",     "a.b.c",       "Ordner", "Unterordner",
+            "x",      "y",          "%1",        "Mein Ordner", "Default" };
+const char *const valueNames[]
+        = { "",    "..", "default", "Volume", "Größe Ä", "GRÖSSE ä",          "wert.1",
+            "a/b", "y",  "%2",      "ÄÖÜ",    "äöü",     "Ordner/Unterordner" };
 // Texts as a string value holds them, among them the forms the settings layer decodes.
 const char *const texts[] = { "80",
                               "",
