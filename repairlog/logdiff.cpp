@@ -4,26 +4,29 @@
 
 QVector<LogValueChange> diffLogTrees(const LogTrees &earlier, const LogTrees &later)
 {
-    const QMap<QPair<QString, QString>, QString> old = logValues(earlier);
-    const QMap<QPair<QString, QString>, QString> now = logValues(later);
-    QMap<QPair<QString, QString>, QString> both = old;
-    for (auto it = now.cbegin(); it != now.cend(); ++it)
-        both.insert(it.key(), it.value());
+    const auto old = logValuesByName(earlier);
+    const auto now = logValuesByName(later);
     QVector<LogValueChange> changes;
-    for (auto it = both.cbegin(); it != both.cend(); ++it) {
-        const auto was = old.constFind(it.key());
-        const auto is = now.constFind(it.key());
+    // Both maps are sorted by name: one walk through both.
+    for (auto before = old.cbegin(), after = now.cbegin();
+         before != old.cend() || after != now.cend();) {
+        const bool inOld
+                = before != old.cend() && (after == now.cend() || !(after.key() < before.key()));
+        const bool inNew
+                = after != now.cend() && (before == old.cend() || !(before.key() < after.key()));
         LogValueChange change;
-        if (is == now.cend())
+        change.keyPath = inOld ? before.key().first : after.key().first;
+        change.quotedName = inOld ? before.key().second : after.key().second;
+        change.earlierValue = inOld ? *before++ : nullptr;
+        change.laterValue = inNew ? *after++ : nullptr;
+        if (!change.laterValue)
             change.kind = LogValueChange::Removed;
-        else if (was == old.cend())
+        else if (!change.earlierValue)
             change.kind = LogValueChange::Added;
-        else if (was.value() == is.value())
+        else if (change.earlierValue->text == change.laterValue->text)
             continue;
-        change.keyPath = it.key().first;
-        change.quotedName = it.key().second;
-        change.before = was == old.cend() ? QString() : was.value();
-        change.after = is == now.cend() ? QString() : is.value();
+        change.before = change.earlierValue ? change.earlierValue->text : QString();
+        change.after = change.laterValue ? change.laterValue->text : QString();
         changes.append(change);
     }
     return changes;

@@ -19,6 +19,9 @@ struct LogValueChange
     QString before;
     // The text in the later log; empty for a removed value.
     QString after;
+    // The values themselves, while both trees live; null where the value is absent.
+    const LogValue *earlierValue = nullptr;
+    const LogValue *laterValue = nullptr;
 };
 
 // The values added, removed and changed from the earlier log's trees to the later one's, ordered

@@ -1,6 +1,7 @@
 #include "repairlog/repairlogtool.h"
 
 #include "repairlog/logcheck.h"
+#include "repairlog/logdiff.h"
 #include "repairlog/loglines.h"
 #include "repairlog/logtreeformat.h"
 #include "repairlog/logtrees.h"
@@ -272,30 +273,20 @@ int RepairLogTool::diffLogs(const QString &before, const QString &after)
         if (const int failed = load(paths[i], &logs[i]))
             return failed;
     }
-    const auto old = logValuesByName(logs[0].trees);
-    const auto now = logValuesByName(logs[1].trees);
     const QString sides[2] = { QStringLiteral("the log before"), QStringLiteral("the log after") };
     QString differences;
-    // Both maps are sorted by name: one walk through both.
-    for (auto before = old.cbegin(), after = now.cbegin();
-         before != old.cend() || after != now.cend();) {
-        const bool inOld
-                = before != old.cend() && (after == now.cend() || !(after.key() < before.key()));
-        const bool inNew
-                = after != now.cend() && (before == old.cend() || !(before.key() < after.key()));
-        const auto key = inOld ? before.key() : after.key();
-        const LogValue *values[2] = { inOld ? *before++ : nullptr, inNew ? *after++ : nullptr };
-        if (values[0] && values[1] && values[0]->text == values[1]->text)
-            continue;
-        const QString name = visibleText(QStringLiteral("[%1] %2").arg(key.first, key.second));
+    for (const LogValueChange &change : diffLogTrees(logs[0].trees, logs[1].trees)) {
+        const LogValue *values[2] = { change.earlierValue, change.laterValue };
+        const QString name
+                = visibleText(QStringLiteral("[%1] %2").arg(change.keyPath, change.quotedName));
         QString line;
-        if (!values[1])
-            line = QStringLiteral("removed %1=\"%2\"").arg(name, visibleText(values[0]->text));
-        else if (!values[0])
-            line = QStringLiteral("added   %1=\"%2\"").arg(name, visibleText(values[1]->text));
+        if (change.kind == LogValueChange::Removed)
+            line = QStringLiteral("removed %1=\"%2\"").arg(name, visibleText(change.before));
+        else if (change.kind == LogValueChange::Added)
+            line = QStringLiteral("added   %1=\"%2\"").arg(name, visibleText(change.after));
         else
             line = QStringLiteral("changed %1=\"%2\", was \"%3\"")
-                           .arg(name, visibleText(values[1]->text), visibleText(values[0]->text));
+                           .arg(name, visibleText(change.after), visibleText(change.before));
         // What either log could not tell about the value.
         QStringList notes;
         for (int i = 0; i < 2; ++i) {
