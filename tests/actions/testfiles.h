@@ -29,6 +29,9 @@ QString programDataFolder();
 
 // Creates a small file with its folders; a path ending in "/" makes just the folder.
 bool makeEntry(const QString &path);
+// Creates folder and a chain of depth folders nested in it, each reached from the one above, so
+// the chain may go deeper than any path the system takes whole.
+bool makeNestedFolders(const QString &folder, int depth);
 // Every file and folder below folder, links not followed, as sorted relative paths.
 QStringList entriesBelow(const QString &folder);
 
