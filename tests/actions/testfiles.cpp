@@ -16,10 +16,10 @@
 #include <unistd.h>
 #endif
 
-ToolName::ToolName()
+ToolName::ToolName(const QString &name)
     : previous(QCoreApplication::applicationName())
 {
-    QCoreApplication::setApplicationName(QStringLiteral("KormandRepairTool"));
+    QCoreApplication::setApplicationName(name);
 }
 
 ToolName::~ToolName()

@@ -7,13 +7,13 @@
 #include <QString>
 #include <QStringList>
 
-// Gives the application the tool's name for the object's lifetime, as the folder fixes derive
-// the maker's folders from it. Make it after the TemporaryRoot: the temporary folder is named
-// after the application, and a root named after the tool would itself turn into the maker's.
+// Gives the application the tool's name (or another) for the object's lifetime, as the folder fixes
+// derive the maker's folders from it. Make it after the TemporaryRoot: the temporary folder is
+// named after the application, and a root named after the tool would itself turn into the maker's.
 class ToolName
 {
 public:
-    ToolName();
+    explicit ToolName(const QString &name = QStringLiteral("KormandRepairTool"));
     ~ToolName();
 
 private:
