@@ -48,10 +48,11 @@ private:
     const QString path;
 };
 
-// Deeper than any path the system takes whole; fewer levels under Wine, where each open goes
-// through the wine server.
+// Deeper than any path the system takes whole, and far more levels than folders are held open at
+// once. Fewer under Wine, which turns every open, even a relative one, into a look-up of the whole
+// Unix path, so that time grows with the square of the depth.
 #ifdef Q_OS_WIN
-const int NestedLevels = 3000;
+const int NestedLevels = 800;
 #else
 const int NestedLevels = 20000;
 #endif
