@@ -52,7 +52,7 @@ private:
 // once. Fewer under Wine, which turns every open, even a relative one, into a look-up of the whole
 // Unix path, so that time grows with the square of the depth.
 #ifdef Q_OS_WIN
-const int NestedLevels = 800;
+const int NestedLevels = 600;
 #else
 const int NestedLevels = 20000;
 #endif
