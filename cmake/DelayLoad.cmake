@@ -56,8 +56,9 @@ function(repairtool_delay_load_system_dlls)
         if(CMAKE_SIZEOF_VOID_P EQUAL 4)
             set(killAt -k)
         endif()
-        execute_process(COMMAND ${CMAKE_DLLTOOL} ${killAt} -d ${dir}/${dll}.def -y ${delayLibrary}
-            -D ${dll}.dll RESULT_VARIABLE failed)
+        # Relative names: dlltool names its symbols after them, the same in every build folder.
+        execute_process(COMMAND ${CMAKE_DLLTOOL} ${killAt} -d ${dll}.def -y lib${dll}-delay.a
+            -D ${dll}.dll WORKING_DIRECTORY ${dir} RESULT_VARIABLE failed)
         if(failed)
             message(FATAL_ERROR "dlltool made no delay-import library for ${dll}.dll")
         endif()
