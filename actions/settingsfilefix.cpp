@@ -2,10 +2,10 @@
 
 #include "actions/actionsequence.h"
 #include "actions/makerfolders.h"
+#include "platform/files/heldentry.h"
 #include "platform/files/knownfolders.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QRegExp>
 
 namespace {
@@ -15,18 +15,38 @@ QStringList currentStaleSettingsFiles()
     return staleSettingsFiles(appDataLocations(), QCoreApplication::applicationDirPath());
 }
 
+// Each file is reached from the known folder through the maker's folder and Velto-Studio Profi,
+// one plain name at a time: a link on the way leads nowhere, and the file goes as itself.
+HeldEntry staleFile(const QString &path)
+{
+    return reachEntry(path, 2);
+}
+
 void deleteStaleSettingsFiles()
 {
-    for (const QString &file : currentStaleSettingsFiles()) {
-        if (QFile::exists(file))
-            QFile::remove(file);
+    for (const QString &path : currentStaleSettingsFiles()) {
+        const HeldEntry file = staleFile(path);
+        if (file.outcome.kind == HeldFolder::Outcome::Done)
+            file.folder.removeEntry(file.name);
     }
 }
 
 bool staleSettingsFilesAreGone()
 {
-    for (const QString &file : currentStaleSettingsFiles()) {
-        if (QFile::exists(file))
+    for (const QString &path : currentStaleSettingsFiles()) {
+        const HeldEntry file = staleFile(path);
+        // Nothing of the maker's where the way is missing or leads through a link.
+        if (file.outcome.kind == HeldFolder::Outcome::Gone
+            || file.outcome.kind == HeldFolder::Outcome::NotAFolder)
+            continue;
+        if (file.outcome.kind != HeldFolder::Outcome::Done)
+            return false;
+        HeldFolder::Outcome listed;
+        for (const HeldFolder::Entry &entry : file.folder.entries(&listed)) {
+            if (HeldFolder::isSameName(entry.name, file.name))
+                return false;
+        }
+        if (listed.kind != HeldFolder::Outcome::Done)
             return false;
     }
     return true;

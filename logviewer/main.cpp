@@ -1,4 +1,5 @@
 #include "logviewer/logviewerwindow.h"
+#include "platform/process/dllsearch.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -6,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    restrictDllSearch();
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(LOGVIEWER_VERSION));
 

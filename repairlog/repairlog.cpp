@@ -1,3 +1,4 @@
+#include "platform/process/dllsearch.h"
 #include "repairlog/repairlogtool.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 
 int main(int argc, char *argv[])
 {
+    restrictDllSearch();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("repairlog"));
     QCoreApplication::setApplicationVersion(QStringLiteral(REPAIRLOG_VERSION));

@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 using Outcome = HeldFolder::Outcome;
@@ -50,6 +53,12 @@ Place lookUp(const QString &path)
     return place;
 }
 
+// Walks the tree with a stack in memory, so that depth costs heap and never call stack. A folder
+// being emptied is a frame. Only the frames nearest the top and a few evenly spaced ones further
+// up hold their folders open; the others are closed and opened again when the walk comes back to
+// them: by name, one level at a time from the nearest folder still held, never following a link,
+// and only if each is still the folder it was. The spaced ones keep that way short however deep
+// the tree goes.
 class TreeRemover
 {
 public:
@@ -57,19 +66,48 @@ public:
         : keep(keep)
     { }
 
-    // Removes the entry called name in folder, found at folderPath.
-    Result remove(const HeldFolder &folder, const HeldFolder::Name &name, bool mayBeFolder,
-                  const QString &folderPath);
+    // Removes the entry of base (found at basePath) with everything in it.
+    Result remove(HeldFolder base, const QString &basePath, const HeldFolder::Entry &entry);
     Result leave(const QString &path, int error);
 
     FolderRemoval result;
     int lastError = 0;
 
 private:
-    bool empty(const HeldFolder &folder, const QString &path);
+    struct Frame
+    {
+        HeldFolder::Name name;
+        FileIdentity identity;
+        HeldFolder folder;
+        QVector<HeldFolder::Entry> entries;
+        int next = 0;
+        bool emptied = true;
+        int attempt = 0;
+    };
+
+    // What one attempt on an entry came to; Entered when its folder is now the top frame.
+    enum class Step { Settled, Entered };
+
+    Step attempt(const HeldFolder::Name &name, bool mayBeFolder, int attempt, Result *settled);
+    bool conclude(const Outcome &outcome, const HeldFolder::Name &name, Result *settled);
+    void enter(const HeldFolder::Name &name, HeldFolder child, int attempt);
+    void finishTop();
+    void settle(Result result);
+    bool hold(int index);
+    void release(int index);
+    QString pathOf(int depth, const HeldFolder::Name &name) const;
     void noteFailure(const QString &path, int error);
 
+    // Folders held open at once besides the one the walk started from: those of the frames
+    // nearest the top, and at most as many more at every spacing-th level.
+    static const int Nearest = 64;
+    static const int Spaced = 64;
+
     const FileIdentity keep;
+    QString basePath;
+    std::vector<Frame> stack;
+    int spacing = 1;
+    Result topResult = Result::Gone;
 };
 
 void TreeRemover::noteFailure(const QString &path, int error)
@@ -87,28 +125,70 @@ Result TreeRemover::leave(const QString &path, int error)
     return Result::Left;
 }
 
-Result TreeRemover::remove(const HeldFolder &folder, const HeldFolder::Name &name, bool mayBeFolder,
-                           const QString &folderPath)
+// The path of name in the folder of frame depth, for reports only.
+QString TreeRemover::pathOf(int depth, const HeldFolder::Name &name) const
 {
-    const auto entryPath
-            = [&]() { return folderPath + QLatin1Char('/') + HeldFolder::displayName(name); };
+    QString path = basePath;
+    for (int index = 1; index <= depth; ++index)
+        path += QLatin1Char('/') + HeldFolder::displayName(stack[size_t(index)].name);
+    return path + QLatin1Char('/') + HeldFolder::displayName(name);
+}
+
+Result TreeRemover::remove(HeldFolder base, const QString &path, const HeldFolder::Entry &entry)
+{
+    basePath = path;
+    stack.clear();
+    stack.emplace_back();
+    stack.back().folder = std::move(base);
+    stack.back().entries = { entry };
+    spacing = 1;
+    topResult = Result::Gone;
+    while (!stack.empty()) {
+        Frame &top = stack.back();
+        if (top.next < top.entries.size()) {
+            const HeldFolder::Entry next = top.entries.at(top.next++);
+            Result settled;
+            if (attempt(next.name, next.mayBeFolder, 0, &settled) == Step::Settled)
+                settle(settled);
+        } else if (stack.size() > 1) {
+            finishTop();
+        } else {
+            stack.clear();
+        }
+    }
+    return topResult;
+}
+
+// Hands an entry's result to the frame whose folder held it.
+void TreeRemover::settle(Result settled)
+{
+    if (stack.size() == 1)
+        topResult = settled;
+    else if (settled == Result::Left)
+        stack.back().emptied = false;
+}
+
+TreeRemover::Step TreeRemover::attempt(const HeldFolder::Name &name, bool mayBeFolder, int attempt,
+                                       Result *settled)
+{
+    const int depth = int(stack.size()) - 1;
     Outcome outcome;
-    for (int attempt = 0; attempt < Attempts; ++attempt) {
+    for (; attempt < Attempts; ++attempt) {
         if (attempt > 0)
             QThread::msleep(5 * attempt);
+        const HeldFolder &folder = stack.back().folder;
         if (mayBeFolder) {
             HeldFolder child = folder.openFolder(name, &outcome);
             if (outcome.kind == Outcome::Done) {
                 if (child.identity() == keep) {
                     ++result.left;
-                    return Result::Left;
+                    *settled = Result::Left;
+                    return Step::Settled;
                 }
-                if (!empty(child, entryPath())) {
-                    ++result.left;
-                    return Result::Left;
-                }
-                outcome = folder.removeFolder(name, child);
-            } else if (outcome.kind == Outcome::NotAFolder) {
+                enter(name, std::move(child), attempt);
+                return Step::Entered;
+            }
+            if (outcome.kind == Outcome::NotAFolder) {
                 // A link or file after all, or one put in the folder's place since the listing.
                 mayBeFolder = false;
                 outcome = folder.removeEntry(name);
@@ -116,41 +196,119 @@ Result TreeRemover::remove(const HeldFolder &folder, const HeldFolder::Name &nam
         } else {
             outcome = folder.removeEntry(name);
         }
-        lastError = outcome.error;
-        switch (outcome.kind) {
-        case Outcome::Done:
-            ++result.removed;
-            return Result::Gone;
-        case Outcome::Gone:
-            return Result::Gone;
-        case Outcome::IsAFolder:
-            return Result::Changed;
-        case Outcome::NotAFolder:
-        case Outcome::Busy:
-            break;
-        case Outcome::Failed:
-            return leave(entryPath(), outcome.error);
-        }
+        if (conclude(outcome, name, settled))
+            return Step::Settled;
     }
-    return leave(entryPath(), outcome.error);
+    *settled = leave(pathOf(depth, name), outcome.error);
+    return Step::Settled;
 }
 
-bool TreeRemover::empty(const HeldFolder &folder, const QString &path)
+// Whether outcome settles the entry; false when another attempt is worth it.
+bool TreeRemover::conclude(const Outcome &outcome, const HeldFolder::Name &name, Result *settled)
 {
-    Outcome outcome;
-    const QVector<HeldFolder::Entry> entries = folder.entries(&outcome);
-    if (outcome.kind != Outcome::Done) {
-        noteFailure(path, outcome.error);
+    lastError = outcome.error;
+    switch (outcome.kind) {
+    case Outcome::Done:
+        ++result.removed;
+        *settled = Result::Gone;
+        return true;
+    case Outcome::Gone:
+        *settled = Result::Gone;
+        return true;
+    case Outcome::IsAFolder:
+        *settled = Result::Changed;
+        return true;
+    case Outcome::NotAFolder:
+    case Outcome::Busy:
         return false;
+    case Outcome::Failed:
+        *settled = leave(pathOf(int(stack.size()) - 1, name), outcome.error);
+        return true;
     }
-    // A changed entry does not count as left: the folder is then not empty, and its next
-    // attempt lists it again.
-    bool emptied = true;
-    for (const HeldFolder::Entry &entry : entries) {
-        if (remove(folder, entry.name, entry.mayBeFolder, path) == Result::Left)
-            emptied = false;
+    return false;
+}
+
+void TreeRemover::enter(const HeldFolder::Name &name, HeldFolder child, int attempt)
+{
+    Frame frame;
+    frame.name = name;
+    frame.identity = child.identity();
+    frame.attempt = attempt;
+    Outcome outcome;
+    frame.entries = child.entries(&outcome);
+    frame.folder = std::move(child);
+    if (outcome.kind != Outcome::Done) {
+        noteFailure(pathOf(int(stack.size()) - 1, name), outcome.error);
+        frame.emptied = false;
     }
-    return emptied;
+    stack.push_back(std::move(frame));
+    const int top = int(stack.size()) - 1;
+    release(top - Nearest);
+    if (top / spacing > Spaced) {
+        spacing *= 2;
+        for (int index = spacing / 2; index <= top - Nearest; index += spacing)
+            release(index);
+    }
+}
+
+// Closes the folder of frame index unless it is one of the spaced ones.
+void TreeRemover::release(int index)
+{
+    if (index >= 1 && index % spacing != 0)
+        stack[size_t(index)].folder = HeldFolder();
+}
+
+// Makes sure the folder of frame index is held: opens the folders of the frames from the nearest
+// held one down to it again, each by name from the one above it, and keeps the nearest to the top
+// held. False, with the frames from there on left unreachable, when one is no longer the folder
+// it was.
+bool TreeRemover::hold(int index)
+{
+    int held = index;
+    while (!stack[size_t(held)].folder.isValid())
+        --held;
+    for (int level = held + 1; level <= index; ++level) {
+        Frame &frame = stack[size_t(level)];
+        Outcome outcome;
+        frame.folder = stack[size_t(level - 1)].folder.openFolder(frame.name, &outcome);
+        if (level - 1 > held && level - 1 <= index - Nearest)
+            release(level - 1);
+        if (outcome.kind != Outcome::Done || !(frame.folder.identity() == frame.identity)) {
+            noteFailure(pathOf(level - 1, frame.name), outcome.error);
+            // What lies below cannot be reached: it stays, frame by frame.
+            for (size_t below = size_t(level); below < stack.size(); ++below) {
+                stack[below].folder = HeldFolder();
+                stack[below].next = stack[below].entries.size();
+                stack[below].emptied = false;
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+// The top frame's folder has been emptied as far as it goes: removes it from its parent, or
+// tries it afresh.
+void TreeRemover::finishTop()
+{
+    const int depth = int(stack.size()) - 1;
+    // The parent is needed for the removal and for whatever else it holds.
+    const bool reachable = hold(depth - 1);
+    Frame &top = stack.back();
+    if (!top.emptied || !reachable) {
+        stack.pop_back();
+        ++result.left;
+        settle(Result::Left);
+        return;
+    }
+    const HeldFolder::Name name = top.name;
+    const int attemptMade = top.attempt;
+    const Outcome outcome = stack[size_t(depth - 1)].folder.removeFolder(name, top.folder);
+    stack.pop_back();
+    Result settled;
+    if (conclude(outcome, name, &settled)
+        || attempt(name, true, attemptMade + 1, &settled) == Step::Settled)
+        settle(settled);
 }
 
 } // namespace
@@ -160,7 +318,7 @@ FolderRemoval removeFolder(const QString &path, const QString &keep)
     const FileIdentity kept = HeldFolder::identityOf(keep);
     TreeRemover remover(kept);
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        const Place place = lookUp(path);
+        Place place = lookUp(path);
         if (place.outcome.kind == Outcome::Gone
             || (place.outcome.kind == Outcome::Done && !place.listed))
             break;
@@ -170,8 +328,7 @@ FolderRemoval removeFolder(const QString &path, const QString &keep)
         }
         if (place.folder.isWithin(kept))
             break;
-        if (remover.remove(place.folder, place.entry.name, place.entry.mayBeFolder,
-                           place.folderPath)
+        if (remover.remove(std::move(place.folder), place.folderPath, place.entry)
             != Result::Changed)
             break;
         if (attempt == Attempts - 1)

@@ -21,6 +21,7 @@ struct FolderRemoval
 // removed as itself and never entered, the folder at path included. The folder keep (the
 // executable's own) is recognised by what it is, however it is spelled: it stays with all that
 // lies below it and every folder that holds it, and nothing is removed that lies within it.
+// Depth costs memory, not call stack, and the folders held open at once stay few.
 FolderRemoval removeFolder(const QString &path, const QString &keep);
 
 // Whether there is an entry at path, a link counted as itself and not followed: a link left in

@@ -7,13 +7,13 @@
 #include <QString>
 #include <QStringList>
 
-// Gives the application the tool's name for the object's lifetime, as the folder fixes derive
-// the maker's folders from it. Make it after the TemporaryRoot: the temporary folder is named
-// after the application, and a root named after the tool would itself turn into the maker's.
+// Gives the application the tool's name (or another) for the object's lifetime, as the folder fixes
+// derive the maker's folders from it. Make it after the TemporaryRoot: the temporary folder is
+// named after the application, and a root named after the tool would itself turn into the maker's.
 class ToolName
 {
 public:
-    ToolName();
+    explicit ToolName(const QString &name = QStringLiteral("KormandRepairTool"));
     ~ToolName();
 
 private:
@@ -29,6 +29,9 @@ QString programDataFolder();
 
 // Creates a small file with its folders; a path ending in "/" makes just the folder.
 bool makeEntry(const QString &path);
+// Creates folder and a chain of depth folders nested in it, each reached from the one above, so
+// the chain may go deeper than any path the system takes whole.
+bool makeNestedFolders(const QString &folder, int depth);
 // Every file and folder below folder, links not followed, as sorted relative paths.
 QStringList entriesBelow(const QString &folder);
 

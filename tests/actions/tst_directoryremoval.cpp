@@ -32,6 +32,8 @@ private slots:
     void refusalChangesNothing();
     void removesMakerFolders_data();
     void removesMakerFolders();
+    void foreignFoldersStay_data();
+    void foreignFoldersStay();
     void linkIsRemovedAsItself_data();
     void linkIsRemovedAsItself();
     void folderThatCannotBeEmptiedFails();
@@ -59,16 +61,18 @@ void TestDirectoryRemoval::makerFoldersFromLocations_data()
                             QStringLiteral("C:/programdata/KormandRepairTool"),
                             QStringLiteral("C:/Programdata/KormandRepairTool") }
             << exeDir << QStringList();
+    // Under another name the locations are other vendors' folders, never the maker's.
     QTest::newRow("replacement is case-sensitive")
             << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/kormandrepairtool") }
-            << exeDir
-            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/kormandrepairtool") };
-    QTest::newRow("other executable name changes nothing")
+            << exeDir << QStringList();
+    QTest::newRow("other executable name selects nothing")
             << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/RepairTool2"),
-                            QStringLiteral("C:/ProgramData/RepairTool2") }
-            << exeDir
-            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/RepairTool2"),
-                            QStringLiteral("C:/ProgramData/RepairTool2") };
+                            QStringLiteral("C:/ProgramData/Microsoft") }
+            << exeDir << QStringList();
+    QTest::newRow("maker's name only in part")
+            << QStringList{ QStringLiteral("C:/Users/anna/AppData/Roaming/KormandRepairTool (2)"),
+                            QStringLiteral("C:/ProgramData/KormandRepairTool/x") }
+            << exeDir << QStringList();
     QTest::newRow("entry passing both tests counts twice")
             << QStringList{ QStringLiteral("D:/AppData/ProgramData/KormandRepairTool") } << exeDir
             << QStringList{ QStringLiteral("D:/AppData/ProgramData/Kormand"),
@@ -178,6 +182,40 @@ void TestDirectoryRemoval::removesMakerFolders()
     QVERIFY(!exists(programDataMaker));
     for (const QString &neighbour : neighbours)
         QVERIFY2(exists(neighbour), qPrintable(neighbour));
+}
+
+void TestDirectoryRemoval::foreignFoldersStay_data()
+{
+    QTest::addColumn<QString>("toolName");
+    QTest::addColumn<QString>("folderName");
+
+    QTest::newRow("another vendor's name")
+            << QStringLiteral("Microsoft") << QStringLiteral("Microsoft");
+    QTest::newRow("the maker's name in other letters")
+            << QStringLiteral("kormand") << QStringLiteral("kormand");
+    QTest::newRow("a copy's name")
+            << QStringLiteral("KormandRepairTool (2)") << QStringLiteral("Kormand (2)");
+}
+
+void TestDirectoryRemoval::foreignFoldersStay()
+{
+    QFETCH(QString, toolName);
+    QFETCH(QString, folderName);
+
+    TemporaryRoot root;
+    ToolName name(toolName);
+    QStringList files;
+    for (const QString &known : { roamingFolder(), programDataFolder() }) {
+        for (const QString &folder : { folderName, QStringLiteral("Kormand") })
+            files << known + QLatin1Char('/') + folder + QStringLiteral("/settings.xml");
+    }
+    for (const QString &file : files)
+        QVERIFY(makeEntry(file));
+
+    QCOMPARE(runConfirmed(deleteAllDirectories),
+             QStringList({ folderBoxes.confirmation, folderBoxes.success }));
+    for (const QString &file : files)
+        QVERIFY2(exists(file), qPrintable(file));
 }
 
 void TestDirectoryRemoval::linkIsRemovedAsItself_data()

@@ -4,6 +4,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#ifndef Q_OS_WIN
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -25,6 +30,33 @@ bool makeSymbolicLink(const QString &target, const QString &link)
 const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup
         | QFile::ReadOther | QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
 
+// Runs one removal on a thread with a stack of Windows' default size for a program's main thread.
+class SmallStackRemoval : public QThread
+{
+public:
+    explicit SmallStackRemoval(const QString &path)
+        : path(path)
+    {
+        setStackSize(1024 * 1024);
+    }
+
+    FolderRemoval removal;
+
+private:
+    void run() override { removal = removeFolder(path, QString()); }
+
+    const QString path;
+};
+
+// Deeper than any path the system takes whole, and far more levels than folders are held open at
+// once. Fewer under Wine, which turns every open, even a relative one, into a look-up of the whole
+// Unix path, so that time grows with the square of the depth.
+#ifdef Q_OS_WIN
+const int NestedLevels = 600;
+#else
+const int NestedLevels = 20000;
+#endif
+
 } // namespace
 
 class TestFolderRemoval : public QObject
@@ -34,6 +66,7 @@ class TestFolderRemoval : public QObject
 private slots:
     void removesEverything_data();
     void removesEverything();
+    void deepTreeIsRemoved();
     void linkIsRemovedAsItself_data();
     void linkIsRemovedAsItself();
     void keptFolderStays_data();
@@ -88,6 +121,34 @@ void TestFolderRemoval::removesEverything()
     QCOMPARE(removal.removed, made);
     QVERIFY(!entryExists(maker));
     QVERIFY(entryExists(base.filePath(QStringLiteral("Kormand2/neighbour.txt"))));
+}
+
+void TestFolderRemoval::deepTreeIsRemoved()
+{
+    QTemporaryDir base;
+    const QString maker = base.filePath(QStringLiteral("Kormand"));
+    QVERIFY(makeNestedFolders(maker, NestedLevels));
+#ifndef Q_OS_WIN
+    // The usual limit of open descriptors, far below the depth.
+    rlimit previous;
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &previous), 0);
+    rlimit usual = previous;
+    usual.rlim_cur = std::min<rlim_t>(previous.rlim_cur, 1024);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &usual), 0);
+#endif
+
+    SmallStackRemoval thread(maker);
+    thread.start();
+    const bool finished = thread.wait();
+#ifndef Q_OS_WIN
+    ::setrlimit(RLIMIT_NOFILE, &previous);
+#endif
+
+    QVERIFY(finished);
+    QCOMPARE(thread.removal.failedEntry, QString());
+    QCOMPARE(thread.removal.left, 0);
+    QCOMPARE(thread.removal.removed, NestedLevels + 1);
+    QVERIFY(!entryExists(maker));
 }
 
 void TestFolderRemoval::linkIsRemovedAsItself_data()

@@ -30,6 +30,8 @@ private slots:
     void refusalChangesNothing();
     void deletesStaleFiles_data();
     void deletesStaleFiles();
+    void filesOutsideTheMakersStay_data();
+    void filesOutsideTheMakersStay();
     void undeletableSettingsFileFails();
 };
 
@@ -128,6 +130,51 @@ void TestSettingsFileFix::deletesStaleFiles()
                            QStringLiteral("velto.set.bak") }));
     QCOMPARE(entriesBelow(programData),
              QStringList({ QStringLiteral("velto.set"), QStringLiteral("velto.~se") }));
+}
+
+void TestSettingsFileFix::filesOutsideTheMakersStay_data()
+{
+    QTest::addColumn<QString>("toolName");
+    QTest::addColumn<QString>("link");
+    // Where the two files lie, below the roaming folder.
+    QTest::addColumn<QString>("filesIn");
+
+    QTest::newRow("Velto-Studio Profi a link to an outside folder")
+            << QStringLiteral("KormandRepairTool") << QStringLiteral("Kormand/Velto-Studio Profi")
+            << QStringLiteral("Outside");
+    QTest::newRow("maker folder a link to an outside folder")
+            << QStringLiteral("KormandRepairTool") << QStringLiteral("Kormand")
+            << QStringLiteral("Outside/Velto-Studio Profi");
+    QTest::newRow("another vendor's folder under its name")
+            << QStringLiteral("Microsoft") << QString()
+            << QStringLiteral("Microsoft/Velto-Studio Profi");
+}
+
+void TestSettingsFileFix::filesOutsideTheMakersStay()
+{
+    QFETCH(QString, toolName);
+    QFETCH(QString, link);
+    QFETCH(QString, filesIn);
+
+    TemporaryRoot root;
+    ToolName name(toolName);
+    const QString folder = roamingFolder() + QLatin1Char('/') + filesIn;
+    const QStringList files
+            = { folder + QStringLiteral("/velto.set"), folder + QStringLiteral("/velto.~se") };
+    for (const QString &file : files)
+        QVERIFY(makeEntry(file));
+    if (!link.isEmpty()) {
+        const QString linkPath = roamingFolder() + QLatin1Char('/') + link;
+        QVERIFY(makeEntry(QFileInfo(linkPath).path() + QLatin1Char('/')));
+        if (!QFile::link(roamingFolder() + QStringLiteral("/Outside"), linkPath)
+            || !QFileInfo(linkPath).isSymLink())
+            QSKIP("the toolkit makes no symbolic links here");
+    }
+
+    QCOMPARE(runConfirmed(fixVeltoSetFile),
+             QStringList({ settingsBoxes.confirmation, settingsBoxes.success }));
+    for (const QString &file : files)
+        QVERIFY2(QFileInfo::exists(file), qPrintable(file));
 }
 
 void TestSettingsFileFix::undeletableSettingsFileFails()

@@ -5,7 +5,8 @@ Debian's pefile (python3-pefile) belongs to Debian's own interpreter, hence /usr
 Checked, each where asked for:
 - the program is for the expected machine and subsystem, with no link time in its header;
 - it imports only DLLs that Windows itself provides (Wine's set of system DLLs stands for them), so
-  it starts with nothing beside it;
+  it starts with nothing beside it; and those it imports at start are all KnownDLLs, which Windows
+  maps from System32 alone, so none can be planted beside it (the rest are delay-loaded);
 - the manifest (type 24, ID 1, language 1033) is byte for byte the given manifest file, names the
   expected assembly and processor architecture and asks for the expected execution level
   ("requireAdministrator" unless told otherwise);
@@ -36,6 +37,16 @@ PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 ASM_V2 = "{urn:schemas-microsoft-com:asm.v2}"
 SYSTEM_DLL_DIR = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"
+# The DLLs that Windows maps from System32 alone whatever the search order says: those in the
+# registry key HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs both on Windows 7
+# SP1 and on Windows 10 and 11, and ntdll.dll, which the kernel maps into every process before any
+# import is resolved.
+KNOWN_DLLS = {
+    "advapi32.dll", "clbcatq.dll", "comdlg32.dll", "difxapi.dll", "gdi32.dll", "imagehlp.dll",
+    "imm32.dll", "kernel32.dll", "msctf.dll", "msvcrt.dll", "normaliz.dll", "nsi.dll",
+    "ntdll.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
+    "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll",
+}
 MACHINES = {"i386": "IMAGE_FILE_MACHINE_I386", "x86-64": "IMAGE_FILE_MACHINE_AMD64"}
 SUBSYSTEMS = {"gui": "IMAGE_SUBSYSTEM_WINDOWS_GUI", "console": "IMAGE_SUBSYSTEM_WINDOWS_CUI"}
 COMPANY = "Kormand"
@@ -100,6 +111,11 @@ def check_program(checks, pe, machine, subsystem):
     foreign = [dll for dll in imported if dll.lower() not in system_dlls]
     checks.check(bool(imported) and not foreign, f"imports only system DLLs ({len(imported)})",
                  "also " + ", ".join(foreign))
+    at_start = [entry.dll.decode("ascii") for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
+    searched = [dll for dll in at_start if dll.lower() not in KNOWN_DLLS]
+    checks.check(bool(at_start) and not searched,
+                 f"imports at start only KnownDLLs ({', '.join(sorted(at_start, key=str.lower))})",
+                 "searched for beside the program: " + ", ".join(searched))
 
 
 def check_manifest(checks, records, manifest_path, architecture, assembly, level_wanted):

@@ -1,0 +1,10 @@
+#ifndef DLLSEARCH_H
+#define DLLSEARCH_H
+
+// Restricts the DLLs the process loads from here on to System32: never the program's own folder,
+// the current folder or PATH, where whoever can write there could plant one. Call it first thing
+// in main, before anything loads a DLL; the program delay-loads the system DLLs that are not
+// among Windows' KnownDLLs so that they, too, load after it. Does nothing off Windows.
+void restrictDllSearch();
+
+#endif // DLLSEARCH_H
