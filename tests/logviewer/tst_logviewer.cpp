@@ -195,12 +195,8 @@ private slots:
     void readsLogAsRepairlog();
     void filterKeepsMatchingRows_data();
     void filterKeepsMatchingRows();
-    void comparisonMarksDiff_data();
-    void comparisonMarksDiff();
     void opensLog_data();
     void opensLog();
-    void copiesPath_data();
-    void copiesPath();
 
 private:
     QString logPath(const QString &name) const;
@@ -209,6 +205,8 @@ private:
 
     QTemporaryDir dir;
     QStringList dumped;
+    // The lines of a value listed once, at a tree's top, and of a value listed three times.
+    int start = 0, volume = 0, volumeCopy = 0;
 };
 
 void TestLogViewer::initTestCase()
@@ -231,11 +229,9 @@ void TestLogViewer::initTestCase()
 
     const QList<QByteArray> sealed = sealedLog(dumped).split('\n').mid(0, dumped.size());
     const auto joined = [](const QList<QByteArray> &lines) { return lines.join('\n') + '\n'; };
-    // A value listed once, at a tree's top, and one of a value listed three times.
-    const int start = dumped.indexOf(QStringLiteral("[%1] + [Start]: 1").arg(userRoot));
-    const int volume = dumped.indexOf(QStringLiteral("[%1] + [Player/Volume]: 80").arg(userRoot));
-    const int volumeCopy
-            = dumped.indexOf(QStringLiteral("[%1\\Player] + [Volume]: 80").arg(userRoot));
+    start = dumped.indexOf(QStringLiteral("[%1] + [Start]: 1").arg(userRoot));
+    volume = dumped.indexOf(QStringLiteral("[%1] + [Player/Volume]: 80").arg(userRoot));
+    volumeCopy = dumped.indexOf(QStringLiteral("[%1\\Player] + [Volume]: 80").arg(userRoot));
     QVERIFY(start > 0 && volume > 0 && volumeCopy > volume);
     QList<QByteArray> lost = sealed, restored = sealed, gap = sealed, swapped = sealed;
     lost[start] = damagedSealedLine(lost.at(start));
@@ -243,17 +239,15 @@ void TestLogViewer::initTestCase()
     gap.removeAt(volumeCopy);
     std::swap(swapped[3], swapped[4]);
 
-    const QList<QPair<QString, QByteArray>> logs = {
-        { "intact", sealedLog(dumped) },
-        { "later", sealedLog(later) },
-        { "empty keys", sealedLog(emptyKeys) },
-        { "cut", joined(sealed.mid(0, 12)) },
-        { "lost", joined(lost) },
-        { "restored", joined(restored) },
-        { "gap", joined(gap) },
-        { "swapped", joined(swapped) },
-        { "no log", QByteArray() },
-    };
+    const QList<QPair<QString, QByteArray>> logs = { { "intact", sealedLog(dumped) },
+                                                     { "later", sealedLog(later) },
+                                                     { "empty keys", sealedLog(emptyKeys) },
+                                                     { "cut", joined(sealed.mid(0, 12)) },
+                                                     { "lost", joined(lost) },
+                                                     { "restored", joined(restored) },
+                                                     { "gap", joined(gap) },
+                                                     { "swapped", joined(swapped) },
+                                                     { "no log", QByteArray() } };
     for (const auto &log : logs)
         QVERIFY(writeFile(logPath(log.first), log.second));
 }
@@ -289,32 +283,35 @@ void TestLogViewer::readsLogAsRepairlog_data()
     QTest::addColumn<QList<int>>("targets");
     // Values marked, by their path: restored or doubtful.
     QTest::addColumn<QStringList>("marked");
+    // The log compared with, and what the comparison counts.
+    QTest::addColumn<QString>("earlier");
+    QTest::addColumn<QString>("changes");
 
     const QString intact = QStringLiteral("%1 lines, intact and complete");
     const QString lost = QStringLiteral("%1 lines read, %2 expected: damaged or incomplete");
     const QString kept
             = QStringLiteral("%1 lines read, %2 expected: damaged, but every value is there");
-    const auto lineOf = [this](const QString &line) { return dumped.indexOf(line) + 1; };
-    const int start = lineOf(QStringLiteral("[%1] + [Start]: 1").arg(userRoot));
-    const int volume = lineOf(QStringLiteral("[%1] + [Player/Volume]: 80").arg(userRoot));
-    const int copy = lineOf(QStringLiteral("[%1\\Player] + [Volume]: 80").arg(userRoot));
     const QString player = userRoot + QStringLiteral("\\Player\\Volume");
     const auto row = [](const char *name, const char *log, const char *colour,
-                        const QString &verdict, QList<int> targets, QStringList marked = {}) {
-        QTest::newRow(name) << QString(log) << QString(colour) << verdict << targets << marked;
+                        const QString &verdict, QList<int> targets, QStringList marked = {},
+                        const char *earlier = "", const char *changes = "") {
+        QTest::newRow(name) << QString(log) << QString(colour) << verdict << targets << marked
+                            << QString(earlier) << QString(changes);
     };
-    row("intact", "intact", "green", intact, {});
+    row("intact", "intact", "green", intact, {}, {}, "later", "1 added, 2 removed, 1 changed");
+    row("later", "later", "green", intact, {}, {}, "intact", "2 added, 1 removed, 1 changed");
     row("empty keys", "empty keys", "green", intact, {});
     row("cut", "cut", "red", lost, { 12 });
-    row("damaged, no copy", "lost", "red", lost, { start });
-    row("line missing", "gap", "red", lost, { copy - 1 }, { player + "=doubtful" });
-    row("damaged, restored", "restored", "amber", kept, { volume }, { player + "=restored" });
+    row("damaged, no copy", "lost", "red", lost, { start + 1 });
+    row("line missing", "gap", "red", lost, { volumeCopy }, { player + "=doubtful" });
+    row("damaged, restored", "restored", "amber", kept, { volume + 1 }, { player + "=restored" },
+        "intact", "0 added, 0 removed, 0 changed");
     row("swapped", "swapped", "amber", kept, { 4 });
     row("no log", "no log", "red", QStringLiteral("Not a support log: the file is empty"), {});
 }
 
-// The verdict and its findings are repairlog check's, the tree is repairlog tree's and the
-// export is repairlog reg's file, byte for byte.
+// The verdict and its findings are repairlog check's, the tree is repairlog tree's, the export
+// is repairlog reg's file byte for byte, and the comparison marks what repairlog diff finds.
 void TestLogViewer::readsLogAsRepairlog()
 {
     QFETCH(QString, log);
@@ -322,6 +319,8 @@ void TestLogViewer::readsLogAsRepairlog()
     QFETCH(QString, verdict);
     QFETCH(QList<int>, targets);
     QFETCH(QStringList, marked);
+    QFETCH(QString, earlier);
+    QFETCH(QString, changes);
 
     QStringList said = linesOf(runReader({ QStringLiteral("check"), logPath(log) }).output);
     QVERIFY(!said.isEmpty());
@@ -337,10 +336,9 @@ void TestLogViewer::readsLogAsRepairlog()
     QCOMPARE(label->text(), verdict);
     QCOMPARE(hueName(label->palette().color(QPalette::Window)), colour);
     auto *findings = window->findChild<QListWidget *>(QStringLiteral("findingsList"));
-    QStringList listed;
-    for (int i = 0; i < findings->count(); ++i)
-        listed.append(findings->item(i)->text());
-    QCOMPARE(listed, said);
+    QCOMPARE(describeRows(findings->model(),
+                          [](const QModelIndex &item) { return item.data().toString(); }),
+             said);
     QCOMPARE(findings->isVisible(), !said.isEmpty());
     QCOMPARE(findings->count(), targets.size());
     auto *tabs = window->findChild<QTabWidget *>(QStringLiteral("tabs"));
@@ -361,9 +359,8 @@ void TestLogViewer::readsLogAsRepairlog()
 
     const QString exported = dir.filePath(log + QStringLiteral(" viewer.reg"));
     const QString written = dir.filePath(log + QStringLiteral(" repairlog.reg"));
-    QVERIFY(runReader({ QStringLiteral("reg"), logPath(log), QStringLiteral("-o"), written })
-                    .exitCode
-            >= 0);
+    const QStringList reg = { QStringLiteral("reg"), logPath(log), QStringLiteral("-o"), written };
+    QVERIFY(runReader(reg).exitCode >= 0);
     ModalAnswerer answerer;
     chooseDirectory(answerer, exported);
     window->findChild<QAction *>(QStringLiteral("exportAction"))->trigger();
@@ -377,6 +374,23 @@ void TestLogViewer::readsLogAsRepairlog()
     QVERIFY(onlyBoxSays(answerer, QMessageBox::Critical,
                         QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(nowhere))));
     QVERIFY(!QFile::exists(nowhere));
+    if (earlier.isEmpty())
+        return;
+
+    QSignalSpy compared(window.get(), &LogViewerWindow::comparisonShown);
+    chooseDirectory(answerer, logPath(earlier));
+    window->findChild<QAction *>(QStringLiteral("compareAction"))->trigger();
+    QVERIFY(compared.wait(20000));
+    QStringList marks = describeRows(treeOf(window.get()), changeOf);
+    QStringList diff
+            = linesOf(runReader({ QStringLiteral("diff"), logPath(earlier), logPath(log) }).output);
+    diff.removeAll(QStringLiteral("no values added, removed or changed"));
+    // The tree lists them by key, repairlog by key path.
+    marks.sort();
+    diff.sort();
+    QCOMPARE(marks, diff);
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("comparisonLabel"))->text(),
+             QStringLiteral("Since %1.kormand_repair: %2").arg(earlier, changes));
 }
 
 void TestLogViewer::filterKeepsMatchingRows_data()
@@ -407,57 +421,24 @@ void TestLogViewer::filterKeepsMatchingRows()
 
     const auto window = windowOn(QStringLiteral("intact"));
     QVERIFY(window);
-    const QAbstractItemModel *filtered = treeOf(window.get());
+    auto *tree = window->findChild<QTreeView *>(QStringLiteral("registryTree"));
+    const QAbstractItemModel *filtered = tree->model();
     const QStringList all = pathsOf(filtered);
     QCOMPARE(all.size(), 16);
     auto *edit = window->findChild<QLineEdit *>(QStringLiteral("filterEdit"));
     QTest::keyClicks(edit, typed);
     QTRY_COMPARE(pathsOf(filtered), kept);
+    // The last row kept, a key or a value, copies its path.
+    for (const QModelIndex &last : filtered->match(filtered->index(0, 0), LogTreeModel::PathRole,
+                                                   kept.value(kept.size() - 1, typed), -1,
+                                                   Qt::MatchExactly | Qt::MatchRecursive)) {
+        tree->setCurrentIndex(last);
+        QApplication::clipboard()->clear();
+        window->findChild<QAction *>(QStringLiteral("copyPathAction"))->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), kept.last());
+    }
     edit->clear();
     QTRY_COMPARE(pathsOf(filtered), all);
-}
-
-void TestLogViewer::comparisonMarksDiff_data()
-{
-    QTest::addColumn<QString>("earlier");
-    QTest::addColumn<QString>("log");
-    QTest::addColumn<QString>("counts");
-
-    QTest::newRow("later log") << "intact"
-                               << "later"
-                               << "2 added, 1 removed, 1 changed";
-    QTest::newRow("earlier log") << "later"
-                                 << "intact"
-                                 << "1 added, 2 removed, 1 changed";
-    QTest::newRow("same values") << "restored"
-                                 << "intact"
-                                 << "0 added, 0 removed, 0 changed";
-}
-
-void TestLogViewer::comparisonMarksDiff()
-{
-    QFETCH(QString, earlier);
-    QFETCH(QString, log);
-    QFETCH(QString, counts);
-
-    const auto window = windowOn(log);
-    QVERIFY(window);
-    QSignalSpy compared(window.get(), &LogViewerWindow::comparisonShown);
-    ModalAnswerer answerer;
-    chooseDirectory(answerer, logPath(earlier));
-    window->findChild<QAction *>(QStringLiteral("compareAction"))->trigger();
-    QVERIFY(compared.wait(20000));
-
-    QStringList marks = describeRows(treeOf(window.get()), changeOf);
-    QStringList diff
-            = linesOf(runReader({ QStringLiteral("diff"), logPath(earlier), logPath(log) }).output);
-    diff.removeAll(QStringLiteral("no values added, removed or changed"));
-    // The tree lists them by key, repairlog by key path.
-    marks.sort();
-    diff.sort();
-    QCOMPARE(marks, diff);
-    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("comparisonLabel"))->text(),
-             QStringLiteral("Since %1.kormand_repair: %2").arg(earlier, counts));
 }
 
 void TestLogViewer::opensLog_data()
@@ -523,33 +504,6 @@ void TestLogViewer::opensLog()
             QStringLiteral("Cannot read %1:\n").arg(QDir::toNativeSeparators(missing))));
     QVERIFY(window->windowTitle().startsWith(QLatin1String("swapped.")));
     QCOMPARE(recentLogs(window.get()).value(0), path);
-}
-
-void TestLogViewer::copiesPath_data()
-{
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<QString>("copied");
-    QTest::newRow("key") << "Player" << userRoot + "\\Player";
-    QTest::newRow("value") << "Volume" << userRoot + "\\Player\\Volume";
-    QTest::newRow("default value") << "(Default)" << userRoot + "\\Updater\\(Default)";
-}
-
-void TestLogViewer::copiesPath()
-{
-    QFETCH(QString, row);
-    QFETCH(QString, copied);
-
-    const auto window = windowOn(QStringLiteral("intact"));
-    QVERIFY(window);
-    auto *tree = window->findChild<QTreeView *>(QStringLiteral("registryTree"));
-    const QModelIndexList found
-            = tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole, row, 1,
-                                   Qt::MatchExactly | Qt::MatchRecursive);
-    QCOMPARE(found.size(), 1);
-    tree->setCurrentIndex(found.first());
-    QApplication::clipboard()->clear();
-    window->findChild<QAction *>(QStringLiteral("copyPathAction"))->trigger();
-    QCOMPARE(QApplication::clipboard()->text(), copied);
 }
 
 QTEST_MAIN(TestLogViewer)
