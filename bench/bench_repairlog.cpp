@@ -6,6 +6,7 @@
 // itself. The logs are made from the dump's own line forms; the stand-in's hive files would take
 // long to hold such keys.
 
+#include "benchsupport.h"
 #include "repairlog/repairlogtool.h"
 #include "supportlog/dumpnames.h"
 #include "supportlog/registrydump.h"
@@ -117,11 +118,6 @@ Time timeCommand(const QStringList &arguments, int *exitCode)
     *exitCode = RepairLogTool(&in, &out, &err)
                         .run(QStringList(QStringLiteral("repairlog")) + arguments);
     return { clock.elapsed(), (std::clock() - processorStart) * 1000 / CLOCKS_PER_SEC };
-}
-
-QString ratio(qint64 a, qint64 b)
-{
-    return QString::number(double(a) / qMax<qint64>(1, b), 'f', 2);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 // an earlier one whose every tenth value differs. Prints the shortest of three runs each, in wall
 // and processor time, the ratio of the opening to the check and the goal.
 
+#include "benchsupport.h"
 #include "logviewer/logviewerwindow.h"
 #include "repairlog/logcheck.h"
 #include "repairlog/repairlogtool.h"
@@ -166,17 +167,11 @@ ViewerTimes timeViewer(const QString &path, const QString &earlierPath)
     return times;
 }
 
-QString ratio(qint64 a, qint64 b)
-{
-    return QString::number(double(a) / qMax<qint64>(1, b), 'f', 2);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreenPlatform();
     QApplication app(argc, argv);
     QTextStream out(stdout);
     QTemporaryDir dir;

@@ -5,6 +5,7 @@
 // the registry itself, so run it only where the suites may run (under Wine, say); elsewhere the
 // stand-in in a temporary folder.
 
+#include "benchsupport.h"
 #include "liveregistry.h"
 #include "modalanswerer.h"
 #include "registryseed.h"
@@ -156,17 +157,11 @@ void leaveOutSizeHintNotice(QtMsgType type, const QMessageLogContext &context,
         forwardMessage(type, context, message);
 }
 
-QString ratio(qint64 a, qint64 b)
-{
-    return QString::number(double(a) / qMax<qint64>(1, b), 'f', 2);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreenPlatform();
     forwardMessage = qInstallMessageHandler(leaveOutSizeHintNotice);
     QApplication app(argc, argv);
     QTextStream out(stdout);
