@@ -197,6 +197,31 @@ Result runTool(const QStringList &arguments, const QByteArray &input = QByteArra
     return { exitCode, out.data(), err.data() };
 }
 
+// Each hive's tree of the log as reg writes it alone: a stand-in hive file below root.
+bool writeHiveFiles(const QString &logPath, const TemporaryRoot &root)
+{
+    for (const QString &hive :
+         { QStringLiteral("HKEY_CURRENT_USER"), QStringLiteral("HKEY_LOCAL_MACHINE") }) {
+        const QString hiveFile = root.filePath(QStringLiteral("registry/%1.reg").arg(hive));
+        if (!QDir().mkpath(QFileInfo(hiveFile).absolutePath())
+            || runTool({ QStringLiteral("reg"), QStringLiteral("--hive"), hive, logPath,
+                         QStringLiteral("-o"), hiveFile })
+                            .exitCode
+                    != 0)
+            return false;
+    }
+    return true;
+}
+
+// A Registry Editor file's UTF-16 text after its byte order mark; any other output as UTF-8.
+QString decoded(const QByteArray &output)
+{
+    if (!output.startsWith("\xff\xfe"))
+        return QString::fromUtf8(output);
+    return QString::fromUtf16(reinterpret_cast<const ushort *>(output.constData() + 2),
+                              (output.size() - 2) / 2);
+}
+
 } // namespace
 
 class TestRepairLogTool : public QObject
@@ -222,7 +247,6 @@ private slots:
     void showsTrees();
     void marksRestoredValues();
     void showsEmptyKeys();
-    void showsNamesAsTheRegistryHasThem();
     void regFileRoundTrip();
     void diffsLogs();
     void roundTripOfHardNames_data();
@@ -795,23 +819,6 @@ void TestRepairLogTool::showsEmptyKeys()
              tree.output);
 }
 
-void TestRepairLogTool::showsNamesAsTheRegistryHasThem()
-{
-    TemporaryRoot other;
-    EmptyMakerTrees trees;
-    RegistryNode tree;
-    QVERIFY(tree.make({ QStringLiteral("A/B") })
-                    ->setValue(QString(), registryValueFromVariant(QStringLiteral("Standard"))));
-    seedRegistryTree(userRoot, tree);
-    const QString path = writeLog(joined(sealedLines(dumpRegistry())), QStringLiteral("names"));
-
-    // A "/" in a key's name is no level of its own; the default value is "@".
-    const Result result = runTool({ QStringLiteral("tree"), path });
-    QVERIFY2(QString::fromUtf8(result.output)
-                     .contains(QStringLiteral("[%1\\A/B]\n@=\"Standard\"").arg(userRoot)),
-             result.output);
-}
-
 void TestRepairLogTool::regFileRoundTrip()
 {
     const QString logPath = writeLog(joined(log));
@@ -821,10 +828,7 @@ void TestRepairLogTool::regFileRoundTrip()
     QCOMPARE(reg.errors, QByteArray());
     const QByteArray bytes = readFile(combined);
     QVERIFY(bytes.startsWith("\xff\xfe"));
-    const QStringList text
-            = QString::fromUtf16(reinterpret_cast<const ushort *>(bytes.constData() + 2),
-                                 (bytes.size() - 2) / 2)
-                      .split(QStringLiteral("\r\n"));
+    const QStringList text = decoded(bytes).split(QStringLiteral("\r\n"));
     QCOMPARE(text.at(0), QStringLiteral("Windows Registry Editor Version 5.00"));
     QVERIFY2(text.at(1).startsWith(QLatin1String("; "))
                      && text.at(1).contains(QLatin1String("string")),
@@ -837,14 +841,7 @@ void TestRepairLogTool::regFileRoundTrip()
         QSKIP("the hive files are the stand-in's");
     // Each hive's tree alone is a stand-in hive file: the dump of what it holds is the log again.
     TemporaryRoot other;
-    for (const QString &hive :
-         { QStringLiteral("HKEY_CURRENT_USER"), QStringLiteral("HKEY_LOCAL_MACHINE") }) {
-        const QString hiveFile = other.filePath(QStringLiteral("registry/%1.reg").arg(hive));
-        QVERIFY(QDir().mkpath(QFileInfo(hiveFile).absolutePath()));
-        const Result one = runTool({ QStringLiteral("reg"), QStringLiteral("--hive"), hive, logPath,
-                                     QStringLiteral("-o"), hiveFile });
-        QCOMPARE(one.exitCode, 0);
-    }
+    QVERIFY(writeHiveFiles(logPath, other));
     QCOMPARE(dumpRegistry(), dumped);
 }
 
@@ -964,14 +961,7 @@ void TestRepairLogTool::roundTripOfHardNames()
     if (!registryIsStandIn())
         QSKIP("the hive files are the stand-in's");
     TemporaryRoot rebuilt;
-    for (const QString &hive :
-         { QStringLiteral("HKEY_CURRENT_USER"), QStringLiteral("HKEY_LOCAL_MACHINE") }) {
-        const QString hiveFile = rebuilt.filePath(QStringLiteral("registry/%1.reg").arg(hive));
-        QVERIFY(QDir().mkpath(QFileInfo(hiveFile).absolutePath()));
-        const Result reg = runTool({ QStringLiteral("reg"), QStringLiteral("--hive"), hive, logPath,
-                                     QStringLiteral("-o"), hiveFile });
-        QCOMPARE(reg.exitCode, 0);
-    }
+    QVERIFY(writeHiveFiles(logPath, rebuilt));
     QCOMPARE(registryContent(), treeContent(values));
     QCOMPARE(dumpRegistry(), lines);
 }
@@ -1080,6 +1070,20 @@ void TestRepairLogTool::showsWhatALogCannotTell_data()
                            .arg(lines.size())
                 << QString();
     }
+    {
+        // A "/" in a key's name is no level of its own; the default value is "@".
+        TemporaryRoot other;
+        const EmptyMakerTrees trees;
+        RegistryNode tree;
+        QVERIFY(tree.make({ QStringLiteral("A/B") })
+                        ->setValue(QString(),
+                                   registryValueFromVariant(QStringLiteral("Standard"))));
+        seedRegistryTree(userRoot, tree);
+        QTest::newRow("tree: names as the registry has them")
+                << QStringList{ QStringLiteral("tree"), file1 }
+                << QList<QByteArray>{ joined(sealedLines(dumpRegistry())) } << QByteArray() << 0
+                << QStringLiteral("[%1\\A/B]\n@=\"Standard\"").arg(userRoot) << QString();
+    }
     QTest::newRow("diff: both logs from standard input")
             << QStringList{ QStringLiteral("diff"), QStringLiteral("-"), QStringLiteral("-") }
             << QList<QByteArray>() << joined(log) << 2 << QString()
@@ -1099,10 +1103,7 @@ void TestRepairLogTool::showsWhatALogCannotTell()
         arguments.replaceInStrings(QStringLiteral("FILE%1").arg(i + 1),
                                    writeLog(files.at(i), QStringLiteral("log%1").arg(i + 1)));
     const Result result = runTool(arguments, input);
-    const QString shown = result.output.startsWith("\xff\xfe")
-            ? QString::fromUtf16(reinterpret_cast<const ushort *>(result.output.constData() + 2),
-                                 (result.output.size() - 2) / 2)
-            : QString::fromUtf8(result.output);
+    const QString shown = decoded(result.output);
     QVERIFY2(shown.contains(output), qPrintable(shown));
     QVERIFY2(QString::fromUtf8(result.errors).contains(errors), result.errors);
     QCOMPARE(result.exitCode, exitCode);
