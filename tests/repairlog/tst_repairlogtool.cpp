@@ -882,53 +882,36 @@ void TestRepairLogTool::roundTripOfHardNames_data()
 {
     QTest::addColumn<NamedValues>("values");
 
-    const QString path = QStringLiteral("C:\\Program Files\\Velto\\velto.exe");
+    const QString path = "C:\\Program Files\\Velto\\velto.exe";
     QTest::newRow("a path as a value's name")
-            << NamedValues{ { {}, path, QStringLiteral("1") },
-                            { { QStringLiteral("Zuletzt") }, path, QStringLiteral("2") },
-                            { { QStringLiteral("Zuletzt"), QStringLiteral("Liste") },
-                              QStringLiteral("D:\\Musik\\a.mp3"),
-                              QStringLiteral("3") } };
-    QTest::newRow("a key named with a slash")
-            << NamedValues{ { { QStringLiteral("a/b") }, QStringLiteral("v"), QStringLiteral("1") },
-                            { { QStringLiteral("a") }, QStringLiteral("w"), QStringLiteral("2") },
-                            { { QStringLiteral("a/b"), QStringLiteral("c/d") },
-                              QStringLiteral("x/y\\z"),
-                              QStringLiteral("3") } };
-    QTest::newRow("values named Default and . beside the default value") << NamedValues{
-        { { QStringLiteral("K") }, QStringLiteral("Default"), QStringLiteral("eigen") },
-        { { QStringLiteral("K") }, QString(), QStringLiteral("Standard") },
-        { { QStringLiteral("K") }, QStringLiteral("."), QStringLiteral("Punkt") },
-        { { QStringLiteral("K"), QStringLiteral("Default") }, QString(), QStringLiteral("tiefer") }
-    };
-    QTest::newRow("the line format's markers in names") << NamedValues{
-        { { QStringLiteral("K") }, QStringLiteral("a]: b"), QStringLiteral("x") },
-        { { QStringLiteral("K") }, QStringLiteral("a0"), QStringLiteral("0") },
-        { { QStringLiteral("K") }, QStringLiteral("p] + [q"), QStringLiteral("]: ") },
-        { { QStringLiteral("L] + [M") }, QStringLiteral("v"), QStringLiteral("1") },
-        { { QStringLiteral("N]: O"), QStringLiteral("[P]") },
-          QStringLiteral("w]: z"),
-          QStringLiteral("2") }
-    };
-    QTest::newRow("umlauts, quotes and equals signs") << NamedValues{
-        { { QStringLiteral("Größe \"groß\"") },
-          QStringLiteral("Lautstärke=\"laut\""),
-          QStringLiteral("ÄÖÜ \"x\"=y") },
-        { { QStringLiteral("\"Anfang") }, QStringLiteral("\"führend"), QStringLiteral("\"") }
-    };
-    QTest::newRow("place markers") << NamedValues{
-        { { QStringLiteral("%1") }, QStringLiteral("%1"), QStringLiteral("%2 %1") }
-    };
-    QTest::newRow("leading and trailing spaces, empty text") << NamedValues{
-        { { QStringLiteral(" Raum ") }, QStringLiteral("  Wert "), QStringLiteral(" Text ") },
-        { { QStringLiteral(" Raum ") }, QStringLiteral("leer"), QString() }
-    };
+            << NamedValues{ { {}, path, "1" },
+                            { { "Zuletzt" }, path, "2" },
+                            { { "Zuletzt", "Liste" }, "D:\\Musik\\a.mp3", "3" } };
+    QTest::newRow("a key named with a slash") << NamedValues{ { { "a/b" }, "v", "1" },
+                                                              { { "a" }, "w", "2" },
+                                                              { { "a/b", "c/d" }, "x/y\\z", "3" } };
+    QTest::newRow("values named Default and . beside the default value")
+            << NamedValues{ { { "K" }, "Default", "eigen" },
+                            { { "K" }, QString(), "Standard" },
+                            { { "K" }, ".", "Punkt" },
+                            { { "K", "Default" }, QString(), "tiefer" } };
+    QTest::newRow("the line format's markers in names")
+            << NamedValues{ { { "K" }, "a]: b", "x" },
+                            { { "K" }, "a0", "0" },
+                            { { "K" }, "p] + [q", "]: " },
+                            { { "L] + [M" }, "v", "1" },
+                            { { "N]: O", "[P]" }, "w]: z", "2" } };
+    QTest::newRow("umlauts, quotes and equals signs")
+            << NamedValues{ { { "Größe \"groß\"" }, "Lautstärke=\"laut\"", "ÄÖÜ \"x\"=y" },
+                            { { "\"Anfang" }, "\"führend", "\"" } };
+    QTest::newRow("place markers") << NamedValues{ { { "%1" }, "%1", "%2 %1" } };
+    QTest::newRow("leading and trailing spaces, empty text")
+            << NamedValues{ { { " Raum " }, "  Wert ", " Text " },
+                            { { " Raum " }, "leer", QString() } };
     QTest::newRow("long names") << NamedValues{ { { QString(255, QLatin1Char('k')) },
                                                   QString(300, QLatin1Char('v')),
                                                   QString(300, QLatin1Char('t')) } };
-    QTest::newRow("a line break in a text") << NamedValues{
-        { { QStringLiteral("K") }, QStringLiteral("Notiz"), QStringLiteral("erste\nzweite") }
-    };
+    QTest::newRow("a line break in a text") << NamedValues{ { { "K" }, "Notiz", "erste\nzweite" } };
 }
 
 // The registry's trees go through the tool's dump and seal, the reader checks the log and
@@ -977,14 +960,13 @@ void TestRepairLogTool::showsWhatALogCannotTell_data()
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("errors");
 
-    const QString file1 = QStringLiteral("FILE1");
-    const QString file2 = QStringLiteral("FILE2");
+    const QString file1 = "FILE1";
+    const QString file2 = "FILE2";
     const QStringList head = dumped.mid(0, 3);
-    const QStringList tail
-            = dumped.mid(dumped.indexOf(QStringLiteral("Mein Entry: ") + machineRoot) - 2);
+    const QStringList tail = dumped.mid(dumped.indexOf("Mein Entry: " + machineRoot) - 2);
     const QString note = QStringLiteral("[%1] + [Notiz]: erste\nzweite").arg(userRoot);
     QTest::newRow("open: a line break in a text stays on its line")
-            << QStringList{ QStringLiteral("open"), file1 }
+            << QStringList{ "open", file1 }
             << QList<QByteArray>{ joined(sealedLines(head + QStringList(note) + tail)) }
             << QByteArray() << 0
             << head.join(QLatin1Char('\n')) + QLatin1Char('\n')
@@ -997,8 +979,8 @@ void TestRepairLogTool::showsWhatALogCannotTell_data()
                        sealedLine(QStringLiteral("Hallo\n75 lines, all intact and "
                                                  "complete\x1b[2J")));
         QTest::newRow("check: a crafted line shows its codes")
-                << QStringList{ QStringLiteral("check"), file1 }
-                << QList<QByteArray>{ joined(crafted) } << QByteArray() << 1
+                << QStringList{ "check", file1 } << QList<QByteArray>{ joined(crafted) }
+                << QByteArray() << 1
                 << QStringLiteral("line 6 unexpected: Hallo<U+000A>75 lines, all intact and "
                                   "complete<U+001B>[2J\n%1 lines read, %2 expected")
                            .arg(crafted.size())
@@ -1006,52 +988,48 @@ void TestRepairLogTool::showsWhatALogCannotTell_data()
                 << QString();
     }
     QTest::newRow("reg: a text with a NUL is a string")
-            << QStringList{ QStringLiteral("reg"), file1 }
+            << QStringList{ "reg", file1 }
             << QList<QByteArray>{ joined(
                        sealedLines(head
                                    + QStringList(QStringLiteral("[%1] + [Nul]: a").arg(userRoot)
-                                                 + QChar(QChar::Null) + QStringLiteral("b"))
+                                                 + QChar(QChar::Null) + "b")
                                    + tail)) }
-            << QByteArray() << 0 << QStringLiteral("\"Nul\"=hex(1):") << QString();
+            << QByteArray() << 0 << "\"Nul\"=hex(1):" << QString();
     {
         // From Player's key lines to Updater's opening lost: each value of Decks had two lines
         // there.
         QList<QByteArray> lost = log;
-        const int player = dumped.indexOf(userRoot + QStringLiteral("\\Player"));
-        const int updater = dumped.indexOf(userRoot + QStringLiteral("\\Updater"));
+        const int player = dumped.indexOf(userRoot + "\\Player");
+        const int updater = dumped.indexOf(userRoot + "\\Updater");
         for (int i = player + 1; i < updater; ++i)
             lost.removeAt(player + 1);
         QTest::newRow("tree: a value's note once")
-                << QStringList{ QStringLiteral("tree"), file1 } << QList<QByteArray>{ joined(lost) }
-                << QByteArray() << 1
+                << QStringList{ "tree", file1 } << QList<QByteArray>{ joined(lost) } << QByteArray()
+                << 1
                 << QStringLiteral("\"Count\"=\"4\" ; lines %1 to %2 missing\n")
                            .arg(player + 2)
                            .arg(updater)
                 << QStringLiteral("lines %1 to %2 missing").arg(player + 2).arg(updater);
     }
     QTest::newRow("diff: values a cut log may have lost")
-            << QStringList{ QStringLiteral("diff"), file1, file2 }
+            << QStringList{ "diff", file1, file2 }
             << QList<QByteArray>{ joined(log), joined(log.mid(0, 3)) } << QByteArray() << 1
             << QStringLiteral("removed [%1\\Updater] \"Letzte\"=\"2026-11-30\" ; the log after is "
                               "damaged or incomplete: the value may be among its lost lines\n")
                        .arg(userRoot)
-            << QStringLiteral("cut after line 3");
+            << "cut after line 3";
     {
         // Below Player the blocks of Decks, an empty key and Zoo; Decks and Zoo swapped, so
         // that each line of the pair that follows the empty key's block names the pair.
         TemporaryRoot other;
         const EmptyMakerTrees trees;
         RegistryNode tree;
-        tree.setValue(QStringLiteral("Start"), registryValueFromVariant(1));
-        tree.make({ QStringLiteral("Player") })
-                ->setValue(QStringLiteral("Volume"), registryValueFromVariant(80));
-        tree.make({ QStringLiteral("Updater") })
-                ->setValue(QStringLiteral("Letzte"), registryValueFromVariant(QStringLiteral("x")));
-        tree.make({ QStringLiteral("Player"), QStringLiteral("Decks") })
-                ->setValue(QStringLiteral("Count"), registryValueFromVariant(4));
-        tree.make({ QStringLiteral("Player"), QStringLiteral("Leer") });
-        tree.make({ QStringLiteral("Player"), QStringLiteral("Zoo") })
-                ->setValue(QStringLiteral("z"), registryValueFromVariant(1));
+        tree.setValue("Start", registryValueFromVariant(1));
+        tree.make({ "Player" })->setValue("Volume", registryValueFromVariant(80));
+        tree.make({ "Updater" })->setValue("Letzte", registryValueFromVariant("x"));
+        tree.make({ "Player", "Decks" })->setValue("Count", registryValueFromVariant(4));
+        tree.make({ "Player", "Leer" });
+        tree.make({ "Player", "Zoo" })->setValue("z", registryValueFromVariant(1));
         seedRegistryTree(userRoot, tree);
         const QStringList lines = dumpRegistry();
         const int decks
@@ -1059,7 +1037,7 @@ void TestRepairLogTool::showsWhatALogCannotTell_data()
         QStringList swapped = lines.mid(0, decks - 2) + lines.mid(decks + 3, 3)
                 + lines.mid(decks + 1, 2) + lines.mid(decks - 2, 3) + lines.mid(decks + 6);
         QTest::newRow("check: a swapped pair named once")
-                << QStringList{ QStringLiteral("check"), file1 }
+                << QStringList{ "check", file1 }
                 << QList<QByteArray>{ joined(sealedLines(swapped)) } << QByteArray() << 1
                 << QStringLiteral("line %1 out of order: it belongs after line %2\n"
                                   "lines %3 and %4 out of order\n%5 lines read")
@@ -1075,19 +1053,16 @@ void TestRepairLogTool::showsWhatALogCannotTell_data()
         TemporaryRoot other;
         const EmptyMakerTrees trees;
         RegistryNode tree;
-        QVERIFY(tree.make({ QStringLiteral("A/B") })
-                        ->setValue(QString(),
-                                   registryValueFromVariant(QStringLiteral("Standard"))));
+        QVERIFY(tree.make({ "A/B" })->setValue(QString(), registryValueFromVariant("Standard")));
         seedRegistryTree(userRoot, tree);
         QTest::newRow("tree: names as the registry has them")
-                << QStringList{ QStringLiteral("tree"), file1 }
+                << QStringList{ "tree", file1 }
                 << QList<QByteArray>{ joined(sealedLines(dumpRegistry())) } << QByteArray() << 0
                 << QStringLiteral("[%1\\A/B]\n@=\"Standard\"").arg(userRoot) << QString();
     }
     QTest::newRow("diff: both logs from standard input")
-            << QStringList{ QStringLiteral("diff"), QStringLiteral("-"), QStringLiteral("-") }
-            << QList<QByteArray>() << joined(log) << 2 << QString()
-            << QStringLiteral("diff: only one of the logs can come from standard input");
+            << QStringList{ "diff", "-", "-" } << QList<QByteArray>() << joined(log) << 2
+            << QString() << "diff: only one of the logs can come from standard input";
 }
 
 void TestRepairLogTool::showsWhatALogCannotTell()
