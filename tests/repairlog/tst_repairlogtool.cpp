@@ -58,19 +58,6 @@ QByteArray foreignLine()
 const QString userRoot = QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand");
 const QString machineRoot = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand");
 
-// Small trees in both roots, values up to three levels deep, no empty keys.
-void seedSmallTrees()
-{
-    seedRegistryValue(userRoot, QStringLiteral("Start"), QStringLiteral("1"));
-    seedRegistryValue(userRoot, QStringLiteral("Player/Volume"), QStringLiteral("80"));
-    seedRegistryValue(userRoot, QStringLiteral("Player/Decks/Count"), 4);
-    seedRegistryValue(userRoot, QStringLiteral("Player/Decks/Name"), QStringLiteral("Links"));
-    seedRegistryValue(userRoot, QStringLiteral("Updater/Letzte"), QStringLiteral("2026-11-30"));
-    seedRegistryValue(machineRoot, QStringLiteral("Studio/Lizenz"), QStringLiteral("Profi"));
-    seedRegistryValue(machineRoot, QStringLiteral("Studio/Module/Audio/Treiber"),
-                      QStringLiteral("ASIO"));
-}
-
 QList<QByteArray> sealedLines(const QStringList &lines)
 {
     RepairCipher cipher(SupportLogKey);
@@ -273,7 +260,7 @@ void TestRepairLogTool::initTestCase()
     root = std::make_unique<TemporaryRoot>();
     QVERIFY(root->isValid());
     makerTrees = std::make_unique<EmptyMakerTrees>();
-    seedSmallTrees();
+    seedSmallMakerTrees();
     dumped = dumpRegistry();
     log = sealedLines(dumped);
 }
@@ -794,7 +781,7 @@ void TestRepairLogTool::showsEmptyKeys()
 {
     TemporaryRoot other;
     EmptyMakerTrees trees;
-    seedSmallTrees();
+    seedSmallMakerTrees();
     seedRegistryKey(userRoot + QStringLiteral("\\Cache"));
     seedRegistryKey(userRoot + QStringLiteral("\\Player\\Leer"));
     const QStringList lines = dumpRegistry();
@@ -851,7 +838,7 @@ void TestRepairLogTool::diffsLogs()
     {
         TemporaryRoot other;
         EmptyMakerTrees trees;
-        seedSmallTrees();
+        seedSmallMakerTrees();
         removeRegistryTree(userRoot);
         seedRegistryValue(userRoot, QStringLiteral("Player/Volume"), QStringLiteral("90"));
         seedRegistryValue(userRoot, QStringLiteral("Player/Decks/Count"), 4);

@@ -31,6 +31,20 @@ EmptyMakerTrees::~EmptyMakerTrees()
     removeMakerTrees();
 }
 
+void seedSmallMakerTrees()
+{
+    const QString userRoot = QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand");
+    const QString machineRoot = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand");
+    seedRegistryValue(userRoot, QStringLiteral("Start"), QStringLiteral("1"));
+    seedRegistryValue(userRoot, QStringLiteral("Player/Volume"), QStringLiteral("80"));
+    seedRegistryValue(userRoot, QStringLiteral("Player/Decks/Count"), 4);
+    seedRegistryValue(userRoot, QStringLiteral("Player/Decks/Name"), QStringLiteral("Links"));
+    seedRegistryValue(userRoot, QStringLiteral("Updater/Letzte"), QStringLiteral("2026-11-30"));
+    seedRegistryValue(machineRoot, QStringLiteral("Studio/Lizenz"), QStringLiteral("Profi"));
+    seedRegistryValue(machineRoot, QStringLiteral("Studio/Module/Audio/Treiber"),
+                      QStringLiteral("ASIO"));
+}
+
 void chooseDirectory(ModalAnswerer &answerer, const QString &directory,
                      const std::function<void()> &afterAccept)
 {

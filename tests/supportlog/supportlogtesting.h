@@ -21,6 +21,9 @@ private:
     Q_DISABLE_COPY(EmptyMakerTrees)
 };
 
+// Small trees below both of the maker's roots, values up to three levels deep, no empty keys.
+void seedSmallMakerTrees();
+
 // Queues the answer to the export's directory dialog: the directory is typed into the dialog
 // as a user would type it and the dialog is accepted; afterAccept runs before the export goes on.
 void chooseDirectory(ModalAnswerer &answerer, const QString &directory,
