@@ -332,8 +332,8 @@ void TestRepairLogTool::readsLog_data()
                           "line 4: integrity mismatch\n"
                           "line 5: corrupt compressed data\n"
                           "line 6: not Base64\n")
-            << 1; // The bytes after a NUL count too, though Base64 decoding would pass over the
-                  // NULs.
+            << 1;
+    // The bytes after a NUL count too, though Base64 decoding would pass over the NULs.
     QTest::newRow("NULs inside a sealed line")
             << one + "\n" + one.left(4) + QByteArray(4, '\0') + one.mid(4) + "\n"
             << QByteArray("Velto Studio\n<<< line 2 damaged: not Base64 >>>\n")
