@@ -472,14 +472,13 @@ void TestFolderRemovalPosix::opensOnlyFolders_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("kind");
 
-    QTest::newRow("folder") << QStringLiteral("Kormand") << int(HeldFolder::Outcome::Done);
-    QTest::newRow("file") << QStringLiteral("Kormand/settings.xml")
-                          << int(HeldFolder::Outcome::NotAFolder);
+    const int done = int(HeldFolder::Outcome::Done);
+    const int notAFolder = int(HeldFolder::Outcome::NotAFolder);
+    QTest::newRow("folder") << QStringLiteral("Kormand") << done;
+    QTest::newRow("file") << QStringLiteral("Kormand/settings.xml") << notAFolder;
     QTest::newRow("missing") << QStringLiteral("Other") << int(HeldFolder::Outcome::Gone);
-    QTest::newRow("link in its place")
-            << QStringLiteral("Alias") << int(HeldFolder::Outcome::NotAFolder);
-    QTest::newRow("through a link to itself")
-            << QStringLiteral("Loop/Kormand") << int(HeldFolder::Outcome::NotAFolder);
+    QTest::newRow("link in its place") << QStringLiteral("Alias") << notAFolder;
+    QTest::newRow("through a link to itself") << QStringLiteral("Loop/Kormand") << notAFolder;
 }
 
 void TestFolderRemovalPosix::opensOnlyFolders()
