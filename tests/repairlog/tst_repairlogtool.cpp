@@ -187,14 +187,10 @@ Result runTool(const QStringList &arguments, const QByteArray &input = QByteArra
 // Each hive's tree of the log as reg writes it alone: a stand-in hive file below root.
 bool writeHiveFiles(const QString &logPath, const TemporaryRoot &root)
 {
-    for (const QString &hive :
-         { QStringLiteral("HKEY_CURRENT_USER"), QStringLiteral("HKEY_LOCAL_MACHINE") }) {
-        const QString hiveFile = root.filePath(QStringLiteral("registry/%1.reg").arg(hive));
-        if (!QDir().mkpath(QFileInfo(hiveFile).absolutePath())
-            || runTool({ QStringLiteral("reg"), QStringLiteral("--hive"), hive, logPath,
-                         QStringLiteral("-o"), hiveFile })
-                            .exitCode
-                    != 0)
+    for (const QString hive : { "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE" }) {
+        const QString hiveFile = root.filePath("registry/" + hive + ".reg");
+        const QStringList arguments = { "reg", "--hive", hive, logPath, "-o", hiveFile };
+        if (!QDir().mkpath(QFileInfo(hiveFile).absolutePath()) || runTool(arguments).exitCode != 0)
             return false;
     }
     return true;
