@@ -45,6 +45,10 @@ function(repairtool_delay_load_system_dlls)
         set(definition "LIBRARY ${dll}.dll\nEXPORTS\n")
         foreach(import IN LISTS imports)
             string(REGEX REPLACE "^I __imp_" "" name "${import}")
+            # The toolkit calls through the "__imp_" slots alone. GNU ld then drops the stubs that
+            # the slots start out pointing at, leaving the slots empty (a call through one jumps to
+            # address 0, as the 32-bit program did under Wine): asking for each stub keeps it.
+            add_link_options("LINKER:--undefined=${name}")
             if(CMAKE_SIZEOF_VOID_P EQUAL 4)
                 string(REGEX REPLACE "^_" "" name "${name}")
             endif()
