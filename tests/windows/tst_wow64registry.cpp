@@ -1,8 +1,7 @@
-#include "actions/policyfixes.h"
-#include "actions/registrycleanup.h"
 #include "disposablemachine.h"
-#include "modalanswerer.h"
+#include "namedactions.h"
 #include "registryseed.h"
+#include "shownboxes.h"
 #include "supportlog/registrydump.h"
 
 #include <QSettings>
@@ -45,20 +44,11 @@ void remove64(const QString &key)
     QSettings(key, QSettings::Registry64Format).remove(QString());
 }
 
-// Runs an action, answering Ok to each of its boxes, and returns the boxes' icons.
-QList<QMessageBox::Icon> runConfirmed(void (*action)())
+// The boxes of an action that did what it was asked to.
+QStringList succeeded(const QString &action)
 {
-    ModalAnswerer answerer;
-    answerer.pressButton(QMessageBox::Ok);
-    answerer.pressButton(QMessageBox::Ok);
-    action();
-    QList<QMessageBox::Icon> icons;
-    for (const ModalAnswerer::SeenBox &box : answerer.seenBoxes())
-        icons << box.icon;
-    return icons;
+    return { boxesOf(action).confirmation, boxesOf(action).success };
 }
-
-const QList<QMessageBox::Icon> succeeded{ QMessageBox::Warning, QMessageBox::Information };
 
 } // namespace
 
@@ -130,7 +120,8 @@ void TestWow64Registry::cleanupEmptiesOnlyThe32BitTree()
     // A 64-bit program of the same maker keeps its own tree, which the tool never sees.
     seed64(machineTree, QStringLiteral("Velto Studio 64/Pfad"), QStringLiteral("C:\\64"));
 
-    QCOMPARE(runConfirmed(deleteAllRegistryData), succeeded);
+    const QString action = QStringLiteral("deleteAllRegistryData");
+    QCOMPARE(runConfirmed(actionNamed(action)), succeeded(action));
 
     QVERIFY(QSettings(redirectedMachineTree, QSettings::Registry64Format).allKeys().isEmpty());
     QVERIFY(QSettings(userTree, QSettings::Registry64Format).allKeys().isEmpty());
@@ -146,11 +137,12 @@ void TestWow64Registry::policyFixesReachThe64BitView_data()
     QTest::addColumn<int>("expected");
     QTest::addColumn<bool>("keyExists");
 
-    QTest::newRow("UAC") << QStringLiteral("uac") << QStringLiteral("EnableLUA") << 1 << 0 << true;
-    QTest::newRow("network drives") << QStringLiteral("network")
+    QTest::newRow("UAC") << QStringLiteral("changeUacConfig") << QStringLiteral("EnableLUA") << 1
+                         << 0 << true;
+    QTest::newRow("network drives") << QStringLiteral("fixNetworkDeviceConnection")
                                     << QStringLiteral("EnableLinkedConnections") << 0 << 1 << true;
     QTest::newRow("UAC, key made afresh")
-            << QStringLiteral("uac") << QStringLiteral("EnableLUA") << 1 << 0 << false;
+            << QStringLiteral("changeUacConfig") << QStringLiteral("EnableLUA") << 1 << 0 << false;
 }
 
 // 64-bit Windows reads the policies through its 64-bit view, so the value must arrive there.
@@ -166,9 +158,7 @@ void TestWow64Registry::policyFixesReachThe64BitView()
     if (keyExists)
         seed64(policyKey, name, before);
 
-    QCOMPARE(runConfirmed(fix == QLatin1String("uac") ? changeUacConfig
-                                                      : fixNetworkDeviceConnection),
-             succeeded);
+    QCOMPARE(runConfirmed(actionNamed(fix)), succeeded(fix));
 
     const QVariant stored = value64(policyKey, name);
     QVERIFY2(stored.isValid(), "nothing arrived in the 64-bit view");
