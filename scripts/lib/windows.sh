@@ -8,12 +8,38 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-m
 QT_WINDOWS_VERSION=5.15.8
 TOOLCHAIN_ARCHIVES=${TOOLCHAIN_ARCHIVES:-$REPO_ROOT/../shared/toolchains}
 TOOLCHAIN_CACHE=${TOOLCHAIN_CACHE:-$REPO_ROOT/build-toolchains}
-# The 32-bit loader cannot run on this kernel, so the wine64 wrapper may fail: call the binary.
+# The 64-bit loader, called directly: it hands 32-bit programs to the 32-bit loader (wine32) by
+# itself, and the wrapper script fails where the kernel runs no 32-bit code.
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 
 ensure_windows_packages() {
     ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+}
+
+# Whether the kernel runs 32-bit x86 programs, which 32-bit Wine needs; some kernels refuse them
+# ("Exec format error") though the processor could. Tried with the smallest such program: a
+# static i386 ELF that only calls exit(42) through int 0x80, assembled here by binutils.
+kernel_runs_32bit_code() {
+    local dir status=0
+    dir=$(mktemp -d "${TMPDIR:-/tmp}/repairtool-i386.XXXXXX")
+    printf '.globl _start\n_start:\n movl $1, %%eax\n movl $42, %%ebx\n int $0x80\n' >"$dir/exit42.s"
+    if as --32 -o "$dir/exit42.o" "$dir/exit42.s" 2>/dev/null \
+        && ld -m elf_i386 -static -o "$dir/exit42" "$dir/exit42.o" 2>/dev/null; then
+        "$dir/exit42" 2>/dev/null || status=$?
+    else
+        status=1
+    fi
+    rm -rf "$dir"
+    [ "$status" -eq 42 ]
+}
+
+# Installs 32-bit Wine beside the 64-bit one: the foreign architecture first, so that apt finds it.
+ensure_wine32() {
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+    ensure_packages wine32:i386
 }
 
 # Prints the prefix of the static toolkit for a triplet, unpacking its archive on first use.
