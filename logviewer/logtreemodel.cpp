@@ -8,7 +8,6 @@
 #include <QColor>
 #include <QFont>
 #include <QHash>
-#include <QRegularExpression>
 #include <QStyle>
 
 #include <algorithm>
@@ -48,16 +47,12 @@ QString quotedName(const QString &valueName)
                                : QLatin1Char('"') + valueName + QLatin1Char('"');
 }
 
-LogTreeModel::Mark markOf(const QStringList &notes)
+LogTreeModel::Mark markOf(const LogCheck &check, const LogValue *value)
 {
-    if (notes.isEmpty())
+    if (!check.valueNotes.contains(value))
         return LogTreeModel::NoMark;
-    static const QRegularExpression restored(
-            QStringLiteral("^line \\d+ damaged \\([^)]*\\), restored from "));
-    const bool allRestored = std::all_of(notes.cbegin(), notes.cend(), [](const QString &note) {
-        return restored.match(note).hasMatch();
-    });
-    return allRestored ? LogTreeModel::RestoredMark : LogTreeModel::DoubtfulMark;
+    return check.doubtfulValues.contains(value) ? LogTreeModel::DoubtfulMark
+                                                : LogTreeModel::RestoredMark;
 }
 
 const QColor addedColor(0xd5, 0xf2, 0xd5);
@@ -89,7 +84,7 @@ public:
             std::sort(values.begin(), values.end(),
                       [](const LogValue *a, const LogValue *b) { return a->name < b->name; });
             for (const LogValue *value : qAsConst(values))
-                addValue(node, *value, log.check.valueNotes.value(value));
+                addValue(node, *value, log.check);
             for (const auto &child : key->children)
                 pending.emplace_back(child.get(), addKey(node, *child));
         }
@@ -144,7 +139,7 @@ private:
         return node;
     }
 
-    void addValue(Node *key, const LogValue &value, const QStringList &notes)
+    void addValue(Node *key, const LogValue &value, const LogCheck &check)
     {
         Node *node = make(key, ValueRow);
         node->keyPath = key->keyPath;
@@ -152,8 +147,8 @@ private:
         node->logName = value.name;
         node->text = value.text;
         node->line = value.line;
-        node->notes = notes;
-        node->mark = markOf(notes);
+        node->notes = check.valueNotes.value(&value);
+        node->mark = markOf(check, &value);
         key->children.push_back(node);
         values.insert({ node->keyPath, quotedName(node->name) }, node);
     }

@@ -325,8 +325,8 @@ void LogViewerWindow::showVerdict()
     const QIcon lossIcon = style()->standardIcon(QStyle::SP_MessageBoxCritical);
     const QIcon otherIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (const LogFinding &finding : log->check.findings) {
-        auto *item = new QListWidgetItem(findingLosesValues(finding) ? lossIcon : otherIcon,
-                                         finding.text, findingsList);
+        auto *item = new QListWidgetItem(finding.losesValues ? lossIcon : otherIcon, finding.text,
+                                         findingsList);
         item->setData(Qt::UserRole, finding.line);
     }
     findingsList->setVisible(findingsList->count() > 0);

@@ -1,7 +1,6 @@
 #include "logviewer/viewerlog.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -70,14 +69,6 @@ std::shared_ptr<ViewerLog> readViewerLog(const QString &path, const ViewerLog *l
     return log;
 }
 
-bool findingLosesValues(const LogFinding &finding)
-{
-    static const QRegularExpression losing(
-            QStringLiteral("^(lines? \\d+( to \\d+)? missing\\b|cut after line \\d+|"
-                           "line \\d+ damaged \\([^)]*\\), cannot be restored)"));
-    return losing.match(finding.text).hasMatch();
-}
-
 LogVerdict verdictOf(const ViewerLog &log)
 {
     if (!log.notALog.isEmpty())
@@ -88,8 +79,8 @@ LogVerdict verdictOf(const ViewerLog &log)
                  check.linesRead == 1
                          ? QStringLiteral("1 line, intact and complete")
                          : QStringLiteral("%1 lines, intact and complete").arg(check.linesRead) };
-    const bool lost
-            = std::any_of(check.findings.cbegin(), check.findings.cend(), &findingLosesValues);
+    const bool lost = std::any_of(check.findings.cbegin(), check.findings.cend(),
+                                  [](const LogFinding &finding) { return finding.losesValues; });
     const QString counts = QStringLiteral("%1 lines read, %2 expected: ")
                                    .arg(check.linesRead)
                                    .arg(check.linesExpected);

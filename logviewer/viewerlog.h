@@ -46,7 +46,5 @@ struct LogVerdict
 };
 
 LogVerdict verdictOf(const ViewerLog &log);
-// Whether a finding of the check means that values may be lost.
-bool findingLosesValues(const LogFinding &finding);
 
 #endif // VIEWERLOG_H

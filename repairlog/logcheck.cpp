@@ -312,20 +312,25 @@ private:
         }
     }
 
-    void add(int line, const QString &text, const LogValue *value = nullptr)
+    enum Effect { Harmless, LosesValues, Restores, CastsDoubt };
+
+    void add(int line, const QString &text, Effect effect = Harmless,
+             const LogValue *value = nullptr)
     {
-        result.findings.append({ line, text });
-        note(value, text);
+        result.findings.append({ line, text, effect == LosesValues });
+        note(value, text, effect);
     }
 
     // A value's copies may share a finding: it is noted once.
-    void note(const LogValue *value, const QString &text)
+    void note(const LogValue *value, const QString &text, Effect effect)
     {
         if (!value)
             return;
         QStringList &notes = result.valueNotes[value];
         if (!notes.contains(text))
             notes.append(text);
+        if (effect != Restores)
+            result.doubtfulValues.insert(value);
     }
 
     QString restoredFrom(const ExpectedLine &line) const
@@ -365,8 +370,8 @@ private:
                     : QStringLiteral("lines %1 to %2 missing").arg(j + 1).arg(end + 1);
             const int before = lineBefore(j);
             for (int k = j; k <= end; ++k)
-                note(expected.at(k).value, text);
-            result.findings.append({ before, text });
+                note(expected.at(k).value, text, CastsDoubt);
+            result.findings.append({ before, text, true });
             j = end;
         }
         const int more = expected.size() - 1 - last;
@@ -377,7 +382,8 @@ private:
                 QStringLiteral("cut after line %1: %2%3 expected")
                         .arg(actual.size())
                         .arg(exact ? QString() : QStringLiteral("at least "))
-                        .arg(countedLines(more)));
+                        .arg(countedLines(more)),
+                LosesValues);
         }
     }
 
@@ -401,7 +407,8 @@ private:
                     QStringLiteral("line %1 damaged (%2), cannot be restored: the log holds no "
                                    "copy of it")
                             .arg(line.number)
-                            .arg(line.damage));
+                            .arg(line.damage),
+                    LosesValues);
             return;
         }
         const ExpectedLine &want = expected.at(j);
@@ -410,13 +417,13 @@ private:
                 QStringLiteral("line %1 damaged (%2), %3")
                         .arg(line.number)
                         .arg(line.damage, restoredFrom(want)),
-                want.value);
+                Restores, want.value);
         else if (line.text != want.text)
             add(line.number,
                 QStringLiteral("line %1 differs from its copy in line %2")
                         .arg(line.number)
                         .arg(want.value->line),
-                want.value);
+                CastsDoubt, want.value);
         if (transposed.at(i)) {
             add(line.number,
                 QStringLiteral("lines %1 and %2 out of order")

@@ -5,6 +5,7 @@
 #include "repairlog/logtrees.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -31,6 +32,8 @@ struct LogFinding
     // Where it shows in the file: findings are listed in file order.
     int line = 0;
     QString text;
+    // Values may be lost: lines missing, the log cut off, a damaged line without a copy.
+    bool losesValues = false;
 };
 
 struct LogCheck
@@ -40,6 +43,8 @@ struct LogCheck
     QVector<LogFinding> findings;
     // What the findings say about the lines of each value.
     QHash<const LogValue *, QStringList> valueNotes;
+    // The values with a note other than a restoration from a copy: missing or differing lines.
+    QSet<const LogValue *> doubtfulValues;
 
     bool intactAndComplete() const { return findings.isEmpty(); }
     // The findings, one per line, and a closing summary.
