@@ -1,5 +1,5 @@
-# Shared by the scripts that look at a program's window on an X display (the README's pictures,
-# the check of the shipped program): finding the window by its title and keeping a picture of it.
+# Shared by the scripts that look at a program's window on an X display (the documentation's
+# pictures, the check of the shipped program): finding the window by its title and keeping a picture of it.
 # Each X tool gets a time limit: a window that goes away while one looks at it can stall it.
 
 # Prints the X id of the first top-level window whose title holds TITLE (with --exact: is

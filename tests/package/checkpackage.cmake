@@ -1,5 +1,6 @@
 # Makes the TGZ package into WORK_DIR, unpacks it and checks what a release holds: the three programs
-# stripped, the README with every picture it links, and a log reader and a log viewer that start.
+# stripped, the README and the pages of docs/ with every page and picture they link, and a log
+# reader and a log viewer that start.
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/unpacked")
 
@@ -40,21 +41,31 @@ foreach(program KormandRepairTool repairlog KormandLogViewer)
     endif()
 endforeach()
 
-# Every picture the packaged README shows is beside it, where its link points.
+# Every page and picture that the packaged README and its pages link is there, where the link
+# points.
 set(docDir "${root}/share/doc/KormandRepairTool")
-file(READ "${docDir}/README.md" readme)
-# Matched without the link's "]": CMake's lists do not split inside unbalanced brackets.
-string(REGEX MATCHALL "\\(docs/[^)]+\\.png\\)" links "${readme}")
-list(LENGTH links linkCount)
-if(linkCount EQUAL 0)
-    message(FATAL_ERROR "the packaged README links no picture in docs/")
-endif()
-foreach(link IN LISTS links)
-    string(REGEX REPLACE "^\\((.*)\\)$" "\\1" picture "${link}")
-    if(NOT EXISTS "${docDir}/${picture}")
-        message(FATAL_ERROR "the package lacks ${picture}, which its README shows")
+file(GLOB pages "${docDir}/docs/*.md")
+set(linkCount 0)
+foreach(page "${docDir}/README.md" ${pages})
+    if(NOT EXISTS "${page}")
+        message(FATAL_ERROR "the package holds no ${page}")
     endif()
+    file(READ "${page}" text)
+    get_filename_component(pageDir "${page}" DIRECTORY)
+    # Matched without the link's "]": CMake's lists do not split inside unbalanced brackets.
+    string(REGEX MATCHALL "\\([^][():#; ]+\\.(md|png)[)#]" links "${text}")
+    foreach(link IN LISTS links)
+        string(REGEX REPLACE "^\\((.*).$" "\\1" target "${link}")
+        if(NOT EXISTS "${pageDir}/${target}")
+            file(RELATIVE_PATH name "${docDir}" "${page}")
+            message(FATAL_ERROR "the package lacks ${target}, which its ${name} links")
+        endif()
+        math(EXPR linkCount "${linkCount} + 1")
+    endforeach()
 endforeach()
+if(NOT pages OR linkCount EQUAL 0)
+    message(FATAL_ERROR "the packaged README links no pages or pictures in docs/")
+endif()
 
 execute_process(COMMAND "${root}/bin/repairlog" --version
     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
