@@ -95,6 +95,8 @@ void TestPlantedFiles::plantedDllIsNotLoaded_data()
         const QString name = QString::fromLatin1(dll);
         QTest::addRow("%s, linked as the tool", dll)
                 << name << QStringLiteral("protectedprobe.exe") << false;
+        QTest::addRow("%s, linked as the tool, without SetDefaultDllDirectories", dll)
+                << name << QStringLiteral("windows7probe.exe") << false;
         // Shows that the probe does run where nothing keeps it out.
         QTest::addRow("%s, linked the plain way", dll)
                 << name << QStringLiteral("plainprobe.exe") << true;
