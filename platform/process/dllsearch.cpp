@@ -44,6 +44,22 @@ bool loadDelayLoadedFromSystem32()
     return true;
 }
 
+// Ends the program with a message. user32, a KnownDLL, is loaded only here: imported, it would
+// be mapped at start, and under Wine it imports version.dll, one of the DLLs above.
+[[noreturn]] void refuseToStart()
+{
+    using MessageBox = int(WINAPI *)(HWND, LPCWSTR, LPCWSTR, UINT);
+    const auto messageBox = reinterpret_cast<MessageBox>(
+            reinterpret_cast<void *>(GetProcAddress(LoadLibraryW(L"user32.dll"), "MessageBoxW")));
+    if (messageBox)
+        messageBox(nullptr,
+                   L"Eine Systembibliothek konnte nicht aus dem Windows-Systemordner geladen "
+                   L"werden. Das Programm wird beendet. Bitte setze dich mit dem Support in "
+                   L"Verbindung.",
+                   L"Kormand Velto Studio RepairTool", MB_OK | MB_ICONERROR);
+    std::exit(1);
+}
+
 } // namespace
 #endif
 
@@ -54,12 +70,7 @@ void restrictDllSearch()
     if (setDefault) {
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     } else if (!loadDelayLoadedFromSystem32()) {
-        MessageBoxW(nullptr,
-                    L"Eine Systembibliothek konnte nicht aus dem Windows-Systemordner geladen "
-                    L"werden. Das Programm wird beendet. Bitte setze dich mit dem Support in "
-                    L"Verbindung.",
-                    L"Kormand Velto Studio RepairTool", MB_OK | MB_ICONERROR);
-        std::exit(1);
+        refuseToStart();
     }
     // Takes the current folder out of the classic search order as well.
     SetDllDirectoryW(L"");
