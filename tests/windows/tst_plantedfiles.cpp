@@ -4,8 +4,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLibrary>
 #include <QLibraryInfo>
-#include <QPluginLoader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,10 +58,9 @@ private slots:
     void plantedDllIsNotLoaded_data();
     void plantedDllIsNotLoaded();
     void plantedQtConfIsIgnored();
-#else
+#endif
     void plantedPluginIsNotLoaded_data();
     void plantedPluginIsNotLoaded();
-#endif
 
 private:
     QTemporaryDir folder;
@@ -69,13 +68,11 @@ private:
 
 void TestPlantedFiles::initTestCase()
 {
-#ifndef Q_OS_WIN
     // Shows that the planted plugin leaves its marker wherever it is loaded.
     const QString marker = folder.filePath(QStringLiteral("loaded directly"));
-    qputenv("PLANTED_PLUGIN_MARKER", QFile::encodeName(marker));
-    QVERIFY(QPluginLoader(QStringLiteral(PLANTED_PLUGIN)).load());
+    qputenv("PLANTED_PLUGIN_MARKER", QFile::encodeName(QDir::toNativeSeparators(marker)));
+    QVERIFY(QLibrary(QStringLiteral(PLANTED_PLUGIN)).load());
     QVERIFY(QFile::exists(marker));
-#endif
     // Wine prefers its own DLLs to those beside a program unless told otherwise, and takes that
     // from the Unix side only, where ctest sets it for this suite.
     if (runsUnderWine())
@@ -132,7 +129,8 @@ void TestPlantedFiles::plantedQtConfIsIgnored()
     QCOMPARE(readFile(arguments.first()), builtIn);
 }
 
-#else
+#endif
+
 void TestPlantedFiles::plantedPluginIsNotLoaded_data()
 {
     QTest::addColumn<QString>("place");
@@ -158,23 +156,25 @@ void TestPlantedFiles::plantedPluginIsNotLoaded()
     QFETCH(QStringList, arguments);
 
     QTemporaryDir program;
-    const QString plugin = program.filePath(place + QStringLiteral("/libplanted.so"));
+    const QString plugin = program.filePath(place + QLatin1Char('/')
+                                            + QFileInfo(QStringLiteral(PLANTED_PLUGIN)).fileName());
     QVERIFY(QDir().mkpath(QFileInfo(plugin).path()));
     QVERIFY(QFile::copy(QStringLiteral(PLANTED_PLUGIN), plugin));
-    QVERIFY(QFile::copy(QStringLiteral(TOOL_PROGRAM), program.filePath("KormandRepairTool")));
+    const QString tool = QFileInfo(QStringLiteral(TOOL_PROGRAM)).fileName();
+    QVERIFY(QFile::copy(QStringLiteral(TOOL_PROGRAM), program.filePath(tool)));
     const QString named = program.filePath(QStringLiteral("named"));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("planted"));
     environment.insert(QStringLiteral("QT_DEBUG_PLUGINS"), QStringLiteral("1"));
-    environment.insert(QStringLiteral("PLANTED_PLUGIN_MARKER"), program.filePath("marker"));
+    environment.insert(QStringLiteral("PLANTED_PLUGIN_MARKER"),
+                       QDir::toNativeSeparators(program.filePath("marker")));
     if (!variable.isEmpty())
         environment.insert(QString::fromLatin1(variable), named);
     arguments.replaceInStrings(QRegExp(QStringLiteral("^named$")), named);
 
-    runIn(program.path(), QStringLiteral("KormandRepairTool"), arguments, environment);
+    runIn(program.path(), tool, arguments, environment);
     QVERIFY(!QFile::exists(program.filePath("marker")));
 }
-#endif
 
 QTEST_GUILESS_MAIN(TestPlantedFiles)
 #include "tst_plantedfiles.moc"
