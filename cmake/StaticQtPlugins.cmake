@@ -22,12 +22,14 @@ endfunction()
 get_target_property(_repairtoolQtCoreType Qt5::Core TYPE)
 if(NOT _repairtoolQtCoreType STREQUAL "STATIC_LIBRARY")
     function(repairtool_import_static_plugins)
-        # A shared toolkit loads its plugins at run time.
+        # A shared toolkit loads its plugins at run time, from beside the program.
     endfunction()
 elseif(Qt5Core_VERSION VERSION_LESS 5.14)
     message(FATAL_ERROR "Qt ${Qt5Core_VERSION} is a static build older than 5.14, whose CMake files "
         "link no platform plugin into the programs: they would stop at once with \"no Qt platform "
-        "plugin\". Build against a static Qt 5.14 or newer.")
+        "plugin\". Build against the shared Qt 5.12 of the Qt installer (MinGW 7.3.0 32-bit or "
+        "MSVC 2017 32-bit) and let the install step's windeployqt put the DLLs and "
+        "platforms\\qwindows.dll beside the program, or against a static Qt 5.14 or newer.")
 else()
     function(repairtool_import_static_plugins)
         _repairtool_collect_targets("${CMAKE_SOURCE_DIR}" targets)

@@ -36,9 +36,14 @@ void restrictPluginSearch()
     QCoreApplication::libraryPaths();
     qunsetenv("QT_PLUGIN_PATH");
     qunsetenv("QT_QPA_PLATFORM_PLUGIN_PATH");
-#ifdef Q_OS_WIN
-    // No toolkit was installed on the machine: any folder would be one that a user can create.
+#if defined(Q_OS_WIN) && defined(QT_STATIC)
+    // Every plugin is linked in, and no toolkit was installed on the machine: any folder would be
+    // one that a user can create.
     QCoreApplication::setLibraryPaths({});
+#elif defined(Q_OS_WIN)
+    // A shared toolkit's plugins lie beside the program, with its DLLs: whoever can write there
+    // can replace those too, so the folder is only as safe as the place it was unpacked to.
+    QCoreApplication::setLibraryPaths({ programFolder() });
 #else
     QCoreApplication::setLibraryPaths({ QLibraryInfo::location(QLibraryInfo::PluginsPath) });
 #endif
