@@ -47,7 +47,7 @@ AccountFileRights::AccountFileRights(const ProfileAccount &account)
     }
     struct stat profile;
     if (!account.isKnown()
-        || ::lstat(QFile::encodeName(profileFolder(account.hiveName())).constData(), &profile) != 0)
+        || ::stat(QFile::encodeName(profileFolder(account.hiveName())).constData(), &profile) != 0)
         return;
     if (profile.st_uid == ::geteuid() && profile.st_gid == ::getegid()) {
         held = true;
