@@ -2,6 +2,7 @@
 
 #include "actions/actionsequence.h"
 #include "actions/directoryremoval.h"
+#include "platform/account/profileaccount.h"
 #include "platform/registry/registrykey.h"
 
 #include <QStringList>
@@ -38,11 +39,13 @@ void deleteAllRegistryData()
               QStringLiteral("Alle Einträge wurden erfolgreich gelöscht."),
               QStringLiteral("Nicht alle Einträge konnten gelöscht werden. Bitte setze dich mit "
                              "dem Support in Verbindung."),
-              emptyMakerTrees, makerTreesAreEmpty });
+              emptyMakerTrees, makerTreesAreEmpty, true });
 }
 
 void fixRuntimeError216()
 {
+    // Both for the account found at the first.
+    const ProfileAccountScope scope;
     deleteAllRegistryData();
     deleteAllDirectories();
 }

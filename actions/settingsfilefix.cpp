@@ -2,6 +2,7 @@
 
 #include "actions/actionsequence.h"
 #include "actions/makerfolders.h"
+#include "platform/account/profileaccount.h"
 #include "platform/files/heldentry.h"
 #include "platform/files/knownfolders.h"
 
@@ -16,7 +17,8 @@ QStringList currentStaleSettingsFiles()
 }
 
 // Each file is reached from the known folder through the maker's folder and Velto-Studio Profi,
-// one plain name at a time: a link on the way leads nowhere, and the file goes as itself.
+// one plain name at a time: a link on the way leads nowhere, and the file goes as itself. All of
+// it with the rights on files of the account whose folder it is.
 HeldEntry staleFile(const QString &path)
 {
     return reachEntry(path, 2);
@@ -24,6 +26,9 @@ HeldEntry staleFile(const QString &path)
 
 void deleteStaleSettingsFiles()
 {
+    const AccountFileRights rights(ProfileAccount::current());
+    if (!rights.isHeld())
+        return;
     for (const QString &path : currentStaleSettingsFiles()) {
         const HeldEntry file = staleFile(path);
         if (file.outcome.kind == HeldFolder::Outcome::Done)
@@ -33,6 +38,9 @@ void deleteStaleSettingsFiles()
 
 bool staleSettingsFilesAreGone()
 {
+    const AccountFileRights rights(ProfileAccount::current());
+    if (!rights.isHeld())
+        return false;
     for (const QString &path : currentStaleSettingsFiles()) {
         const HeldEntry file = staleFile(path);
         // Nothing of the maker's where the way is missing or leads through a link.
@@ -76,5 +84,5 @@ void fixVeltoSetFile()
               QStringLiteral("Änderung erfolgreich abgeschlossen. Bitte starte Velto Studio neu!"),
               QStringLiteral("Nicht alle Vorgänge konnten durchgeführt werden. Bitte setze dich "
                              "mit dem Support in Verbindung."),
-              deleteStaleSettingsFiles, staleSettingsFilesAreGone });
+              deleteStaleSettingsFiles, staleSettingsFilesAreGone, true });
 }

@@ -1,5 +1,6 @@
 #include "supportlog/registrydump.h"
 
+#include "platform/account/profileaccount.h"
 #include "platform/registry/registrysnapshot.h"
 #include "supportlog/dumpnames.h"
 
@@ -57,6 +58,8 @@ QString dumpRootHeader(const QString &rootPath)
 
 QStringList dumpRegistry()
 {
+    // One account for every tree read.
+    const ProfileAccountScope scope;
     return dumpRegistry(RegistrySnapshot(dumpRootPaths()));
 }
 

@@ -1,5 +1,7 @@
 #include "platform/account/profileaccount.h"
 
+#include "platform/files/knownfolders.h"
+
 #include <qt_windows.h>
 #include <sddl.h>
 
@@ -52,11 +54,14 @@ DWORD shellProcessId()
     return shell && GetWindowThreadProcessId(shell, &processId) ? processId : 0;
 }
 
-// The token of the desktop's shell (Explorer), which runs as the account at the desk; null
-// without a shell.
-std::shared_ptr<void> shellToken()
+// How the desktop's shell (Explorer), which runs as the account at the desk, was found.
+enum class Shell { None, Found, Unreadable };
+
+// The token of the desktop's shell; null without a shell or where it cannot be read.
+std::shared_ptr<void> shellToken(Shell *shell)
 {
     const DWORD processId = shellProcessId();
+    *shell = processId == 0 ? Shell::None : Shell::Unreadable;
     if (processId == 0)
         return {};
     const DebugPrivilege privilege;
@@ -68,6 +73,7 @@ std::shared_ptr<void> shellToken()
     HANDLE token = nullptr;
     if (!OpenProcessToken(process.get(), TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_IMPERSONATE, &token))
         return {};
+    *shell = Shell::Found;
     return holdHandle(token);
 }
 
@@ -89,21 +95,51 @@ PSID userSid(const std::vector<BYTE> &user)
 
 } // namespace
 
-ProfileAccount ProfileAccount::current()
+ProfileAccount ProfileAccount::find()
 {
     ProfileAccount account;
-    const std::shared_ptr<void> desktop = shellToken();
+    Shell shell;
+    const std::shared_ptr<void> desktop = shellToken(&shell);
+    if (shell == Shell::None)
+        return account;
+    account.known = false;
     HANDLE ownToken = nullptr;
     if (!desktop || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &ownToken))
         return account;
     const std::vector<BYTE> own = tokenUser(holdHandle(ownToken).get());
     const std::vector<BYTE> desk = tokenUser(desktop.get());
+    if (own.empty() || desk.empty())
+        return account;
+    if (EqualSid(userSid(own), userSid(desk))) {
+        account.known = true;
+        return account;
+    }
     wchar_t *sid = nullptr;
-    if (own.empty() || desk.empty() || EqualSid(userSid(own), userSid(desk))
+    const QString roaming = roamingAppData(desktop.get());
+    // Without the process's own roaming folder, the toolkit's cannot be told from others.
+    if (roaming.isEmpty() || roamingAppData(nullptr).isEmpty()
         || !ConvertSidToStringSidW(userSid(desk), &sid))
         return account;
     account.id = QString::fromWCharArray(sid);
     LocalFree(sid);
-    account.tokenHandle = desktop;
+    account.roaming = roaming;
+    account.token = desktop;
+    account.known = true;
     return account;
+}
+
+AccountFileRights::AccountFileRights(const ProfileAccount &account)
+{
+    if (account.isOwn()) {
+        held = true;
+        return;
+    }
+    changed = account.isKnown() && ImpersonateLoggedOnUser(account.token.get());
+    held = changed;
+}
+
+AccountFileRights::~AccountFileRights()
+{
+    if (changed)
+        RevertToSelf();
 }

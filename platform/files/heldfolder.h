@@ -62,8 +62,8 @@ public:
     HeldFolder &operator=(HeldFolder &&other) noexcept;
     ~HeldFolder();
 
-    // Opens the folder at path. Links on the way to it are followed, one in its own place is not
-    // (NotAFolder).
+    // Opens the folder at path, links on the way to it and in its own place followed: a known
+    // folder may be a link that its owner set. Below it, nothing is followed.
     static HeldFolder open(const QString &path, Outcome *outcome);
     // The identity of the folder at path, links followed; not valid where it cannot be read.
     static FileIdentity identityOf(const QString &path);

@@ -113,7 +113,7 @@ void HeldFolder::close()
 HeldFolder HeldFolder::open(const QString &path, Outcome *outcome)
 {
     HeldFolder folder;
-    folder.descriptor = ::open(QFile::encodeName(path).constData(), FolderFlags);
+    folder.descriptor = ::open(QFile::encodeName(path).constData(), FolderFlags & ~O_NOFOLLOW);
     *outcome = outcomeOf(folder.descriptor >= 0 ? 0 : errno);
     return folder;
 }

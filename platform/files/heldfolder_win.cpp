@@ -265,9 +265,8 @@ void HeldFolder::close()
 HeldFolder HeldFolder::open(const QString &path, Outcome *outcome)
 {
     HeldFolder folder;
-    const HANDLE opened
-            = CreateFileW(wide(longPath(path)), FolderAccess, ShareAll, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE opened = CreateFileW(wide(longPath(path)), FolderAccess, ShareAll, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         *outcome = outcomeOfLastError();
         return folder;

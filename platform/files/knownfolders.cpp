@@ -13,12 +13,8 @@
 #include "platform/standin/standinroot.h"
 #endif
 
-namespace {
-
 #ifdef Q_OS_WIN
-// The roaming application data of the token's account (null: the process's), with forward
-// slashes as the toolkit gives it; empty where it cannot be told.
-QString roamingAppData(HANDLE token)
+QString roamingAppData(void *token)
 {
     wchar_t *path = nullptr;
     QString folder;
@@ -29,8 +25,6 @@ QString roamingAppData(HANDLE token)
 }
 #endif
 
-} // namespace
-
 QStringList appDataLocations()
 {
 #ifdef Q_OS_WIN
@@ -40,12 +34,9 @@ QStringList appDataLocations()
     if (account.isOwn())
         return locations;
     // The toolkit knows the process's own roaming folder only: the desktop's takes its place.
-    // Where that cannot be found, no roaming folder is left to act on, not even the process's.
+    // Where that cannot be told, no roaming folder is left to act on, not even the process's.
     const QString own = roamingAppData(nullptr);
-    const QString desktop = roamingAppData(account.token());
-    if (desktop.isEmpty())
-        qWarning("The roaming application data of %s cannot be found",
-                 qUtf8Printable(account.hiveName()));
+    const QString desktop = account.roamingFolder();
     QStringList result;
     for (const QString &location : locations) {
         if (own.isEmpty()
@@ -60,12 +51,17 @@ QStringList appDataLocations()
     // Shaped as Windows reports it, with the known folders below the stand-in root. There an
     // account's folder below Users/ bears its name, as its hive does.
     const ProfileAccount account = ProfileAccount::current();
-    const QString user = account.isOwn() ? standInUser() : account.hiveName();
-    const QString appName = QCoreApplication::applicationName();
     const QString root = standInRoot();
+    const QString roaming = account.isOwn()
+            ? root + QLatin1String("/Users/") + standInUser() + QLatin1String("/AppData/Roaming")
+            : account.roamingFolder();
+    const QString appName = QCoreApplication::applicationName();
     const QString appDir = QCoreApplication::applicationDirPath();
-    return { root + QLatin1String("/Users/") + user + QLatin1String("/AppData/Roaming/") + appName,
-             root + QLatin1String("/ProgramData/") + appName, appDir,
-             appDir + QLatin1String("/data"), appDir + QLatin1String("/data/") + appName };
+    QStringList locations{ root + QLatin1String("/ProgramData/") + appName, appDir,
+                           appDir + QLatin1String("/data"),
+                           appDir + QLatin1String("/data/") + appName };
+    if (!roaming.isEmpty())
+        locations.prepend(roaming + QLatin1Char('/') + appName);
+    return locations;
 #endif
 }

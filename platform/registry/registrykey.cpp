@@ -7,22 +7,38 @@
 #include <QSettings>
 #include <QVariant>
 
-// One native settings object per key; it writes out when destroyed.
+#include <memory>
+
+// One native settings object per key; it writes out when destroyed. None for the empty path,
+// which names no key.
 class RegistryBackend
 {
 public:
     explicit RegistryBackend(const QString &path)
-        : settings(path, QSettings::NativeFormat)
-    { }
+    {
+        if (!path.isEmpty())
+            settings.reset(new QSettings(path, QSettings::NativeFormat));
+    }
 
-    void setInteger(const QString &name, int value) { settings.setValue(name, value); }
-    QString text(const QString &name) const { return settings.value(name, QVariant()).toString(); }
-    void removeAll() { settings.remove(QString()); }
-    QStringList allKeys() const { return settings.allKeys(); }
-    QStringList childGroups() const { return settings.childGroups(); }
+    void setInteger(const QString &name, int value)
+    {
+        if (settings)
+            settings->setValue(name, value);
+    }
+    QString text(const QString &name) const
+    {
+        return settings ? settings->value(name, QVariant()).toString() : QString();
+    }
+    void removeAll()
+    {
+        if (settings)
+            settings->remove(QString());
+    }
+    QStringList allKeys() const { return settings ? settings->allKeys() : QStringList(); }
+    QStringList childGroups() const { return settings ? settings->childGroups() : QStringList(); }
 
 private:
-    QSettings settings;
+    std::unique_ptr<QSettings> settings;
 };
 
 #else

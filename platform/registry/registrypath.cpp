@@ -43,6 +43,8 @@ QString profileRegistryPath(const QString &path)
     if (!splitRegistryPath(path, &hive, &subkeys) || hive != QLatin1String("HKEY_CURRENT_USER"))
         return path;
     const ProfileAccount account = ProfileAccount::current();
+    if (!account.isKnown())
+        return QString();
     if (account.isOwn())
         return path;
     return (QStringList{ QStringLiteral("HKEY_USERS"), account.hiveName() } + subkeys)

@@ -14,7 +14,8 @@ bool splitRegistryPath(const QString &path, QString *hive, QStringList *subkeys)
 
 // The path at which the per-user parts reach the key at path: a key below HKEY_CURRENT_USER in
 // the hive of the account they act on, "HKEY_USERS\<hive name>\...", when that is not the
-// process's own (ProfileAccount); any other path as it is.
+// process's own (ProfileAccount); for an account that cannot be told, the empty path, which names
+// no key; any other path as it is.
 QString profileRegistryPath(const QString &path);
 
 #ifdef Q_OS_WIN

@@ -37,6 +37,14 @@ QString programDataFolder()
     return QFileInfo(appDataLocations().at(1)).path();
 }
 
+bool redirectRoamingFolder()
+{
+    const QString roaming = roamingFolder();
+    const QString target = QFileInfo(roaming).path() + QStringLiteral("/Redirected");
+    return !QFileInfo::exists(roaming) && QDir().mkpath(target) && QFile::link(target, roaming)
+            && QFileInfo(roaming).isSymLink();
+}
+
 bool makeEntry(const QString &path)
 {
     if (path.endsWith(QLatin1Char('/')))

@@ -27,6 +27,10 @@ private:
 QString roamingFolder();
 QString programDataFolder();
 
+// Makes the roaming folder a symbolic link to a folder beside it, as its owner may redirect it.
+// False where it is the machine's own folder or the system makes no such link.
+bool redirectRoamingFolder();
+
 // Creates a small file with its folders; a path ending in "/" makes just the folder.
 bool makeEntry(const QString &path);
 // Creates folder and a chain of depth folders nested in it, each reached from the one above, so

@@ -1,5 +1,6 @@
 #include "namedactions.h"
 #include "platform/account/profileaccount.h"
+#include "platform/files/knownfolders.h"
 #include "platform/registry/registrykey.h"
 #include "platform/registry/registrypath.h"
 #include "registryseed.h"
@@ -7,7 +8,10 @@
 #include "supportlog/registrydump.h"
 #include "temporaryroot.h"
 #include "testfiles.h"
+#include "unprivilegedrun.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 namespace {
@@ -49,6 +53,9 @@ private slots:
     void accountFromTheStandIn();
     void fixesActOnTheDesktopsProfile_data();
     void fixesActOnTheDesktopsProfile();
+    void desktopsLinksLeadNowhereElse_data();
+    void desktopsLinksLeadNowhereElse();
+    void oneAccountPerPress();
     void logHoldsTheDesktopsTree();
 
 private:
@@ -64,35 +71,49 @@ void TestDesktopAccount::cleanup()
 void TestDesktopAccount::accountFromTheStandIn_data()
 {
     QTest::addColumn<QByteArray>("desktop");
+    QTest::addColumn<bool>("known");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("unknown") << QByteArray("") << QString();
-    QTest::newRow("the process's own") << QByteArray("admin") << QString();
-    QTest::newRow("the process's own, other case") << QByteArray("Admin") << QString();
-    QTest::newRow("another") << QByteArray("anna") << QStringLiteral("anna");
-    QTest::newRow("a name leading out") << QByteArray("../anna") << QString();
-    QTest::newRow("a name leading up") << QByteArray("..") << QString();
+    QTest::newRow("no desktop shell") << QByteArray("") << true << QString();
+    QTest::newRow("the process's own") << QByteArray("admin") << true << QString();
+    QTest::newRow("the process's own, other case") << QByteArray("Admin") << true << QString();
+    QTest::newRow("another") << QByteArray("anna") << true << QStringLiteral("anna");
+    QTest::newRow("a name leading out") << QByteArray("../anna") << false << QString();
+    QTest::newRow("a name leading up") << QByteArray("..") << false << QString();
+    // Its roaming folder cannot be told.
+    QTest::newRow("no profile folder") << QByteArray("bert") << false << QString();
 }
 
 void TestDesktopAccount::accountFromTheStandIn()
 {
     QFETCH(QByteArray, desktop);
+    QFETCH(bool, known);
     QFETCH(QString, expected);
 
     TemporaryRoot root;
+    QVERIFY(makeEntry(root.filePath(QStringLiteral("Users/anna/"))));
     qputenv("USER", "admin");
     qputenv("REPAIRTOOL_DESKTOP_USER", desktop);
+    QCOMPARE(ProfileAccount::current().isKnown(), known);
     QCOMPARE(ProfileAccount::current().hiveName(), expected);
-    QCOMPARE(profileRegistryPath(userTree), expected.isEmpty() ? userTree : desktopTree);
+    QCOMPARE(profileRegistryPath(userTree),
+             !known                       ? QString()
+                     : expected.isEmpty() ? userTree
+                                          : desktopTree);
     QCOMPARE(profileRegistryPath(machineTree), machineTree);
-    QCOMPARE(roamingFolder(),
-             root.filePath(QStringLiteral("Users/%1/AppData/Roaming")
-                                   .arg(expected.isEmpty() ? QStringLiteral("admin") : expected)));
+    const QStringList roaming = appDataLocations().filter(QStringLiteral("/AppData/Roaming/"));
+    QCOMPARE(roaming.size(), known ? 1 : 0);
+    if (known)
+        QCOMPARE(QFileInfo(roaming.first()).path(),
+                 root.filePath(
+                         QStringLiteral("Users/%1/AppData/Roaming")
+                                 .arg(expected.isEmpty() ? QStringLiteral("admin") : expected)));
 }
 
 void TestDesktopAccount::fixesActOnTheDesktopsProfile_data()
 {
     QTest::addColumn<QString>("action");
+    QTest::addColumn<QByteArray>("desktop");
     QTest::addColumn<bool>("settingsFileHeld");
     QTest::addColumn<QStringList>("boxes");
     // Of the six files and folders below anna's roaming folder.
@@ -102,28 +123,39 @@ void TestDesktopAccount::fixesActOnTheDesktopsProfile_data()
     const ActionBoxes folders = boxesOf(QStringLiteral("deleteAllDirectories"));
     const ActionBoxes registry = boxesOf(QStringLiteral("deleteAllRegistryData"));
     const ActionBoxes settings = boxesOf(QStringLiteral("fixVeltoSetFile"));
-    QTest::newRow("data folders") << "deleteAllDirectories" << false
+    QTest::newRow("data folders") << "deleteAllDirectories" << QByteArray("anna") << false
                                   << QStringList{ folders.confirmation, folders.success } << 0
                                   << false;
-    QTest::newRow("registry") << "deleteAllRegistryData" << false
+    QTest::newRow("registry") << "deleteAllRegistryData" << QByteArray("anna") << false
                               << QStringList{ registry.confirmation, registry.success } << 6
                               << true;
-    QTest::newRow("runtime error 216") << "fixRuntimeError216" << false
+    QTest::newRow("runtime error 216") << "fixRuntimeError216" << QByteArray("anna") << false
                                        << QStringList{ registry.confirmation, registry.success,
                                                        folders.confirmation, folders.success }
                                        << 0 << true;
     QTest::newRow("settings file")
-            << "fixVeltoSetFile" << false << QStringList{ settings.confirmation, settings.success }
-            << 4 << false;
+            << "fixVeltoSetFile" << QByteArray("anna") << false
+            << QStringList{ settings.confirmation, settings.success } << 4 << false;
     // A folder in the place of anna's velto.set, which no deletion of a file removes.
     QTest::newRow("desktop's settings file stays")
-            << "fixVeltoSetFile" << true << QStringList{ settings.confirmation, settings.failure }
-            << 6 << false;
+            << "fixVeltoSetFile" << QByteArray("anna") << true
+            << QStringList{ settings.confirmation, settings.failure } << 6 << false;
+    // Whose data it is cannot be told: nobody's is touched.
+    QTest::newRow("data folders, desktop unreadable")
+            << "deleteAllDirectories" << QByteArray("../anna") << false
+            << QStringList{ folders.confirmation, folders.failure } << 6 << false;
+    QTest::newRow("registry, desktop unreadable")
+            << "deleteAllRegistryData" << QByteArray("..") << false
+            << QStringList{ registry.confirmation, registry.failure } << 6 << false;
+    QTest::newRow("settings file, desktop's roaming folder not found")
+            << "fixVeltoSetFile" << QByteArray("bert") << false
+            << QStringList{ settings.confirmation, settings.failure } << 6 << false;
 }
 
 void TestDesktopAccount::fixesActOnTheDesktopsProfile()
 {
     QFETCH(QString, action);
+    QFETCH(QByteArray, desktop);
     QFETCH(bool, settingsFileHeld);
     QFETCH(QStringList, boxes);
     QFETCH(int, desktopEntriesLeft);
@@ -132,6 +164,7 @@ void TestDesktopAccount::fixesActOnTheDesktopsProfile()
     TemporaryRoot root;
     const ToolName tool;
     QVERIFY(seedTwoAccounts(root));
+    qputenv("REPAIRTOOL_DESKTOP_USER", desktop);
     const QString desktopSettings
             = root.filePath(QStringLiteral("Users/anna/AppData/Roaming/") + settingsFile);
     if (settingsFileHeld)
@@ -149,6 +182,56 @@ void TestDesktopAccount::fixesActOnTheDesktopsProfile()
     // The administrator's own profile is left as it was.
     QCOMPARE(entriesBelow(adminRoaming), adminEntries);
     QCOMPARE(readFile(adminHive), adminTree);
+}
+
+void TestDesktopAccount::desktopsLinksLeadNowhereElse_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("boxes");
+
+    const ActionBoxes folders = boxesOf(QStringLiteral("deleteAllDirectories"));
+    const ActionBoxes settings = boxesOf(QStringLiteral("fixVeltoSetFile"));
+    QTest::newRow("data folders") << "deleteAllDirectories"
+                                  << QStringList{ folders.confirmation, folders.failure };
+    QTest::newRow("settings file")
+            << "fixVeltoSetFile" << QStringList{ settings.confirmation, settings.failure };
+}
+
+// anna, an unprivileged account, made her AppData a link to a folder of root's that she cannot
+// change: acting for her, the tool changes nothing there either, and says so.
+void TestDesktopAccount::desktopsLinksLeadNowhereElse()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, boxes);
+
+    const UnprivilegedRun nobody;
+    if (!nobody.unavailableReason().isEmpty())
+        QSKIP(qPrintable(nobody.unavailableReason()));
+    TemporaryRoot root;
+    const ToolName tool;
+    QVERIFY(seedTwoAccounts(root));
+    const QString appData = root.filePath(QStringLiteral("Users/anna/AppData"));
+    const QString outside = root.filePath(QStringLiteral("outside"));
+    QVERIFY(QDir().mkpath(outside) && QDir().rename(appData, outside + QStringLiteral("/AppData")));
+    QVERIFY(QFile::link(outside + QStringLiteral("/AppData"), appData));
+    QVERIFY(nobody.giveToNobody(root.filePath(QStringLiteral("Users/anna"))));
+    QVERIFY(nobody.setMode(root.path(), QStringLiteral("755")));
+    const QStringList outsideEntries = entriesBelow(outside);
+
+    QCOMPARE(runConfirmed(actionNamed(action)), boxes);
+    QCOMPARE(entriesBelow(outside), outsideEntries);
+}
+
+// Explorer restarted under another account between two looks: the press still acts for the first.
+void TestDesktopAccount::oneAccountPerPress()
+{
+    TemporaryRoot root;
+    QVERIFY(seedTwoAccounts(root) && makeEntry(root.filePath(QStringLiteral("Users/bert/"))));
+    const ProfileAccountScope press;
+    QCOMPARE(ProfileAccount::current().hiveName(), QStringLiteral("anna"));
+    qputenv("REPAIRTOOL_DESKTOP_USER", "bert");
+    QCOMPARE(ProfileAccount::current().hiveName(), QStringLiteral("anna"));
+    QCOMPARE(profileRegistryPath(userTree), desktopTree);
 }
 
 void TestDesktopAccount::logHoldsTheDesktopsTree()

@@ -144,23 +144,30 @@ void TestDirectoryRemoval::removesMakerFolders_data()
 {
     QTest::addColumn<QStringList>("roamingEntries");
     QTest::addColumn<QStringList>("programDataEntries");
+    QTest::addColumn<bool>("roamingRedirected");
 
-    QTest::newRow("nothing present") << QStringList() << QStringList();
+    const QStringList nested{ QStringLiteral("settings.xml"), QStringLiteral("Backups/2024/a.vsb"),
+                              QStringLiteral("Covers/.hidden"), QStringLiteral("Empty/") };
+    QTest::newRow("nothing present") << QStringList() << QStringList() << false;
     QTest::newRow("both with nested content")
-            << QStringList{ QStringLiteral("settings.xml"), QStringLiteral("Backups/2024/a.vsb"),
-                            QStringLiteral("Covers/.hidden"), QStringLiteral("Empty/") }
-            << QStringList{ QStringLiteral("Playlists/p.m3u"), QStringLiteral("db/") };
-    QTest::newRow("only ProgramData") << QStringList() << QStringList{ QStringLiteral("c.db") };
-    QTest::newRow("empty roaming folder") << QStringList{ QString() } << QStringList();
+            << nested << QStringList{ QStringLiteral("Playlists/p.m3u"), QStringLiteral("db/") }
+            << false;
+    QTest::newRow("only ProgramData")
+            << QStringList() << QStringList{ QStringLiteral("c.db") } << false;
+    QTest::newRow("empty roaming folder") << QStringList{ QString() } << QStringList() << false;
+    QTest::newRow("roaming folder a link its owner set") << nested << QStringList() << true;
 }
 
 void TestDirectoryRemoval::removesMakerFolders()
 {
     QFETCH(QStringList, roamingEntries);
     QFETCH(QStringList, programDataEntries);
+    QFETCH(bool, roamingRedirected);
 
     TemporaryRoot root;
     ToolName toolName;
+    if (roamingRedirected && !redirectRoamingFolder())
+        QSKIP("the roaming folder cannot be made a link here");
     const QString roamingMaker = roamingFolder() + QStringLiteral("/Kormand");
     const QString programDataMaker = programDataFolder() + QStringLiteral("/Kormand");
     for (const QString &entry : roamingEntries)

@@ -199,6 +199,8 @@ private slots:
     void entryExistsForNobody();
     void opensOnlyFolders_data();
     void opensOnlyFolders();
+    void deepWalk_data();
+    void deepWalk();
 };
 
 void TestFolderRemovalPosix::swappedFoldersLeadNowhere()
@@ -477,7 +479,8 @@ void TestFolderRemovalPosix::opensOnlyFolders_data()
     QTest::newRow("folder") << QStringLiteral("Kormand") << done;
     QTest::newRow("file") << QStringLiteral("Kormand/settings.xml") << notAFolder;
     QTest::newRow("missing") << QStringLiteral("Other") << int(HeldFolder::Outcome::Gone);
-    QTest::newRow("link in its place") << QStringLiteral("Alias") << notAFolder;
+    // As a known folder may be: its owner set the link.
+    QTest::newRow("link in its place") << QStringLiteral("Alias") << done;
     QTest::newRow("through a link to itself") << QStringLiteral("Loop/Kormand") << notAFolder;
 }
 
@@ -495,6 +498,50 @@ void TestFolderRemovalPosix::opensOnlyFolders()
     const HeldFolder folder = HeldFolder::open(base.filePath(path), &outcome);
     QCOMPARE(int(outcome.kind), kind);
     QCOMPARE(folder.isValid(), kind == int(HeldFolder::Outcome::Done));
+}
+
+void TestFolderRemovalPosix::deepWalk_data()
+{
+    QTest::addColumn<bool>("swapFarAbove");
+
+    QTest::newRow("few folders held at the deepest point") << false;
+    // Let go long before, it is opened again by name on the way back.
+    QTest::newRow("a folder far above swapped for another") << true;
+}
+
+// 300 nested folders, 400 files in the deepest. While the walk deletes them, the descriptors the
+// process holds are counted, and the folder at level 101 may be swapped for another real one.
+void TestFolderRemovalPosix::deepWalk()
+{
+    QFETCH(bool, swapFarAbove);
+
+    QTemporaryDir base;
+    const QString maker = base.filePath(QStringLiteral("Kormand"));
+    QVERIFY(makeNestedFolders(maker, 300));
+    const QString deepest = maker + QStringLiteral("/d").repeated(300);
+    for (int file = 0; file < 400; ++file)
+        QVERIFY(makeEntry(deepest + QStringLiteral("/%1.vsb").arg(file)));
+    const QString farAbove = maker + QStringLiteral("/d").repeated(101);
+    const QString canary = farAbove + QStringLiteral("/d/canary.txt");
+    const auto descriptors = []() { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+
+    std::atomic<uint> held{ 0 };
+    std::atomic<bool> swapped{ false };
+    DeletionWatcher watcher({ deepest }, [&](const QString &) {
+        held = descriptors();
+        swapped = swapFarAbove && QDir().rename(farAbove, base.filePath(QStringLiteral("Moved")))
+                && makeEntry(canary);
+    });
+    const uint before = descriptors();
+    const FolderRemoval removal = removeFolder(maker, base.filePath(QStringLiteral("Tool")));
+    watcher.stop();
+
+    // The folder it started from, 64 nearest the deepest, at most 65 spaced ones, and the one
+    // being listed.
+    QVERIFY2(held > 0 && held - before <= 131, qPrintable(QString::number(held - before)));
+    QCOMPARE(swapped.load(), swapFarAbove);
+    QCOMPARE(QFileInfo::exists(canary), swapFarAbove);
+    QCOMPARE(removal.left > 0, swapFarAbove);
 }
 
 QTEST_MAIN(TestFolderRemovalPosix)

@@ -100,20 +100,25 @@ void TestSettingsFileFix::refusalChangesNothing()
 void TestSettingsFileFix::deletesStaleFiles_data()
 {
     QTest::addColumn<QStringList>("present");
+    QTest::addColumn<bool>("roamingRedirected");
 
-    QTest::newRow("neither present") << QStringList();
-    QTest::newRow("both present") << QStringList{ QStringLiteral("velto.set"),
-                                                  QStringLiteral("velto.~se") };
-    QTest::newRow("only the companion") << QStringList{ QStringLiteral("velto.~se") };
-    QTest::newRow("only the settings file") << QStringList{ QStringLiteral("velto.set") };
+    const QStringList both{ QStringLiteral("velto.set"), QStringLiteral("velto.~se") };
+    QTest::newRow("neither present") << QStringList() << false;
+    QTest::newRow("both present") << both << false;
+    QTest::newRow("only the companion") << QStringList{ QStringLiteral("velto.~se") } << false;
+    QTest::newRow("only the settings file") << QStringList{ QStringLiteral("velto.set") } << false;
+    QTest::newRow("both, the roaming folder a link its owner set") << both << true;
 }
 
 void TestSettingsFileFix::deletesStaleFiles()
 {
     QFETCH(QStringList, present);
+    QFETCH(bool, roamingRedirected);
 
     TemporaryRoot root;
     ToolName toolName;
+    if (roamingRedirected && !redirectRoamingFolder())
+        QSKIP("the roaming folder cannot be made a link here");
     for (const QString &file : present)
         QVERIFY(makeEntry(profiFolder() + QLatin1Char('/') + file));
     // Neighbours: other files of the folder, and files of the same names in ProgramData.
