@@ -2,6 +2,7 @@
 
 #include "repairlog/logcheck.h"
 #include "repairlog/logdiff.h"
+#include "repairlog/loglimits.h"
 #include "repairlog/loglines.h"
 #include "repairlog/logtreeformat.h"
 #include "repairlog/logtrees.h"
@@ -158,13 +159,15 @@ int RepairLogTool::runCommand(const QString &command, const QStringList &files,
 
 bool RepairLogTool::read(const QString &path, QByteArray *content)
 {
+    // Past the ceiling of a whole log nothing more is opened, so nothing more is read.
+    const qint64 most = LogLimits::MaxLogBytes + 1;
     if (path == QLatin1String("-")) {
-        *content = input->readAll();
+        *content = input->read(most);
         return true;
     }
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
-        *content = file.readAll();
+        *content = file.read(most);
         if (file.error() == QFileDevice::NoError)
             return true;
     }
