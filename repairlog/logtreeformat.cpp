@@ -4,6 +4,7 @@
 #include "platform/registry/registrypath.h"
 #include "platform/registry/registryvalue.h"
 #include "platform/standin/regfileformat.h"
+#include "repairlog/regfilecheck.h"
 #include "repairlog/visibletext.h"
 
 #include <algorithm>
@@ -63,24 +64,6 @@ void appendTree(QString *out, const LogKey &key, const QHash<const LogValue *, Q
         appendTree(out, *child, notes);
 }
 
-// The rebuilt keys and values are each named once, so they are added without a search.
-void addToHive(RegistryNode *node, const LogKey &key, QStringList *leftOut)
-{
-    node->listed = true;
-    node->values.reserve(key.values.size());
-    for (const LogValue &value : key.values)
-        node->values.append(qMakePair(value.name, stringValue(value.text)));
-    for (const auto &child : key.children) {
-        if (!child->named) {
-            leftOut->append(unnamedNote(*child));
-            continue;
-        }
-        node->children.emplace_back();
-        node->children.back().name = child->name;
-        addToHive(&node->children.back(), *child, leftOut);
-    }
-}
-
 void collectValues(const LogKey &key, QMap<QPair<QString, QString>, const LogValue *> *values)
 {
     const QString path = key.path();
@@ -100,9 +83,10 @@ QString formatLogTrees(const LogTrees &trees, const QHash<const LogValue *, QStr
     return out;
 }
 
-QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive)
+QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive, QStringList *leftOut)
 {
-    QStringList leftOut;
+    QStringList notes, unheld, roots;
+    QVector<RegSection> sections;
     QString body;
     for (const auto &root : trees.roots) {
         QString hiveName;
@@ -110,20 +94,55 @@ QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive)
         splitRegistryPath(root->name, &hiveName, &below);
         if (!hive.isEmpty() && hive != hiveName)
             continue;
-        RegistryNode node;
-        node.name = hiveName;
-        addToHive(node.make(below), *root, &leftOut);
-        const QString formatted = formatRegFile(node, lineEnd);
-        // Without its header line and the blank line that closes it.
-        body += formatted.mid(formatted.indexOf(lineEnd) + lineEnd.size()).chopped(lineEnd.size());
+        roots.append(root->name);
+        // Depth first, in the order of the children, without the call stack: each key with its
+        // full path.
+        std::vector<std::pair<const LogKey *, QString>> pending{ { root.get(), root->name } };
+        while (!pending.empty()) {
+            const LogKey *key = pending.back().first;
+            const QString path = pending.back().second;
+            pending.pop_back();
+            if (!key->named) {
+                notes.append(unnamedNote(*key));
+                continue;
+            }
+            if (key != root.get() && !regFileHoldsKeyName(key->name)) {
+                unheld.append(QStringLiteral("[%1]").arg(path));
+                continue;
+            }
+            RegistryNode node;
+            node.name = path;
+            node.listed = true;
+            for (const LogValue &value : key->values) {
+                if (regFileHoldsValueName(value.name))
+                    node.values.append(qMakePair(value.name, stringValue(value.text)));
+                else
+                    unheld.append(QStringLiteral("[%1] %2").arg(path, quotedName(value)));
+            }
+            sections.append({ path, node.values });
+            const QString formatted = formatRegFile(node, lineEnd);
+            // Without the header line and the blank line that closes the file.
+            body += formatted.mid(formatted.indexOf(lineEnd) + lineEnd.size())
+                            .chopped(lineEnd.size());
+            for (auto child = key->children.crbegin(); child != key->children.crend(); ++child)
+                pending.emplace_back(child->get(), path + QLatin1Char('\\') + (*child)->name);
+        }
     }
     QString text = QStringLiteral("Windows Registry Editor Version 5.00") + lineEnd
             + QStringLiteral("; Rebuilt by repairlog from a support log. The log keeps only the "
                              "text of each value, so every value is written as a string (REG_SZ).")
             + lineEnd;
-    for (const QString &note : qAsConst(leftOut))
+    for (const QString &note : qAsConst(notes))
         text += visibleText(note) + QStringLiteral(", left out") + lineEnd;
-    return "\xff\xfe" + toUtf16Le(text + body + lineEnd);
+    text += body + lineEnd;
+    if (leftOut) {
+        for (const QString &name : qAsConst(unheld))
+            leftOut->append(visibleText(name));
+    }
+    // The file goes nowhere unless it reads back as exactly what was meant.
+    if (!verifyRegFile(text, sections, roots).isEmpty())
+        return QByteArray();
+    return "\xff\xfe" + toUtf16Le(text);
 }
 
 QMap<QPair<QString, QString>, QString> logValues(const LogTrees &trees)

@@ -249,7 +249,19 @@ int RepairLogTool::writeRegFile(const QString &path, const QString &hive, const 
     LoadedLog log;
     if (const int failed = load(path, &log))
         return failed;
-    const QByteArray regFile = logTreesToRegFile(log.trees, hive);
+    QStringList leftOut;
+    const QByteArray regFile = logTreesToRegFile(log.trees, hive, &leftOut);
+    for (const QString &name : qAsConst(leftOut))
+        print(errors,
+              QStringLiteral("repairlog: left out of the .reg file with everything below it, "
+                             "since a .reg file cannot hold its name: %1\n")
+                      .arg(name));
+    if (regFile.isEmpty()) {
+        print(errors,
+              QStringLiteral("repairlog: the .reg file does not read back as the keys and values "
+                             "of the log's trees; nothing written\n"));
+        return ExitUnusable;
+    }
     if (outputPath.isEmpty()) {
         output->write(regFile);
     } else {
@@ -262,10 +274,9 @@ int RepairLogTool::writeRegFile(const QString &path, const QString &hive, const 
             return ExitUnusable;
         }
     }
-    if (log.check.intactAndComplete())
-        return ExitOk;
-    print(errors, log.check.report());
-    return ExitDamagedLines;
+    if (!log.check.intactAndComplete())
+        print(errors, log.check.report());
+    return log.check.intactAndComplete() && leftOut.isEmpty() ? ExitOk : ExitDamagedLines;
 }
 
 int RepairLogTool::diffLogs(const QString &before, const QString &after)
