@@ -70,8 +70,9 @@ int RepairLogTool::run(const QStringList &arguments)
             "  diff FILE1 FILE2 print the values added, removed and changed from FILE1 to FILE2\n"
             "  seal             read UTF-8 text lines from standard input and write them to\n"
             "                   standard output as a log, as the RepairTool does\n\n"
-            "A control character in a log's text (a line break, an escape) is shown by its\n"
-            "code, as <U+000A>.\n\n"
+            "A control character in a log's text (a line break, an escape), a line or\n"
+            "paragraph separator and a format character that reorders or hides text (U+202E,\n"
+            "U+200B) are shown by their code, as <U+000A>.\n\n"
             "Exit codes: 0 the log is intact and complete, 1 it is damaged, incomplete or no\n"
             "support log (reported on standard error, by check on standard output), 2 the file\n"
             "cannot be read or the command line is wrong."));
