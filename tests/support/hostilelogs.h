@@ -1,0 +1,31 @@
+#ifndef HOSTILELOGS_H
+#define HOSTILELOGS_H
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Support logs as an attacker seals them with the key that ships in every copy of the tool:
+// built from the dump's line forms and sealed with the tool's cipher, each an ordinary log but
+// for one line.
+namespace HostileLogs {
+
+// The current user's tree as the dump opens it, with one ordinary value.
+QStringList ordinaryLines();
+// A file of the lines, each sealed as the tool seals it.
+QByteArray sealed(const QStringList &lines);
+
+// A sealed line flagged as compressed whose payload is qCompress's form of text followed by
+// fill bytes 'A', its size prefix replaced by claimed; cut: the zlib stream cut in half.
+QByteArray compressedLine(const QString &text, int fill, quint32 claimed, bool cut = false);
+// A key line of the current user's tree whose value text is fill bytes long.
+QString longValueLine(int fill);
+// The key line of a value that many keys below the hive.
+QString deepValueLine(int depth);
+// The lines of a log whose key below the root is named name (a line break and a section
+// header, say), with a value, and a key below that; a value named valueName beside it.
+QStringList namedKeyLines(const QString &name, const QString &valueName);
+
+} // namespace HostileLogs
+
+#endif // HOSTILELOGS_H
