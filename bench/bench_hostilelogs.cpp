@@ -8,6 +8,7 @@
 
 #include "benchsupport.h"
 #include "hostilelogs.h"
+#include "measuredrun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,63 +16,38 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <vector>
 
 namespace {
 
+const qint64 mib = 1024 * 1024;
+
 struct Run
 {
     qint64 ms = 0;
-    long peakKiB = 0;
-    int status = 0;
+    MeasuredRun run;
 };
 
-// The reader on one file, its output thrown away.
-Run runReader(const QByteArray &program, const QString &command, const QString &file)
+Run timedRun(const QString &reader, const QString &command, const QString &file)
 {
-    const QByteArray commandBytes = command.toLocal8Bit();
-    const QByteArray fileBytes = file.toLocal8Bit();
     QElapsedTimer timer;
     timer.start();
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execl(program.constData(), program.constData(), commandBytes.constData(),
-              fileBytes.constData(), static_cast<char *>(nullptr));
-        _exit(127);
-    }
     Run run;
-    rusage usage = {};
-    wait4(child, &run.status, 0, &usage);
+    run.run = runMeasured(reader, { command, file });
     run.ms = timer.elapsed();
-    run.peakKiB = usage.ru_maxrss;
     return run;
 }
 
-QString outcome(int status)
+QString outcome(const MeasuredRun &run)
 {
-    if (WIFSIGNALED(status))
-        return QStringLiteral("killed by signal %1").arg(WTERMSIG(status));
-    return QStringLiteral("exit %1").arg(WEXITSTATUS(status));
+    return run.crashed ? QStringLiteral("crashed") : QStringLiteral("exit %1").arg(run.exitCode);
 }
 
-// An ordinary log of at least size bytes: many values of the form a genuine log holds.
+// A genuine log of at least size bytes.
 QByteArray ordinaryLog(qint64 size)
 {
-    QStringList lines = HostileLogs::ordinaryLines().mid(0, 3);
-    QByteArray content = HostileLogs::sealed(lines);
-    const QString line = HostileLogs::longValueLine(40);
-    const QByteArray sealedLine = HostileLogs::sealed({ line });
-    while (content.size() < size)
-        content += sealedLine;
-    return content;
+    const int lineSize = HostileLogs::sealed({ HostileLogs::longValueLine(40) }).size();
+    return HostileLogs::sealed(HostileLogs::ordinaryLog(int(size / lineSize) + 1));
 }
 
 } // namespace
@@ -80,10 +56,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    const QByteArray reader = argc > 1 ? QByteArray(argv[1]) : QByteArray(REPAIRLOG_PATH);
+    const QString reader
+            = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(REPAIRLOG_PATH);
     QTemporaryDir dir;
-    const QString opening
-            = QString::fromLatin1(HostileLogs::sealed(HostileLogs::ordinaryLines().mid(0, 3)));
+    const QByteArray opening = HostileLogs::sealed(HostileLogs::userOpening());
+    const QByteArray closing = HostileLogs::sealed(HostileLogs::machineTree());
     const QString lineStart = HostileLogs::longValueLine(0);
     struct Kind
     {
@@ -93,17 +70,18 @@ int main(int argc, char *argv[])
     std::vector<Kind> kinds;
     kinds.push_back(
             { QStringLiteral("line opening to 1 GiB"),
-              opening.toLatin1() + HostileLogs::compressedLine(lineStart, 1 << 30, 1000) + '\n' });
+              opening + HostileLogs::compressedLine(lineStart, 1 << 30, 1000) + '\n' + closing });
     const QByteArray line256 = HostileLogs::compressedLine(lineStart, 256 << 20, 256 << 20);
-    kinds.push_back({ QStringLiteral("one line of 256 MiB"), opening.toLatin1() + line256 + '\n' });
-    QByteArray eight = opening.toLatin1();
+    kinds.push_back({ QStringLiteral("one line of 256 MiB"), opening + line256 + '\n' + closing });
+    QByteArray eight = opening;
     for (int i = 0; i < 8; ++i)
         eight += line256 + '\n';
+    eight += closing;
     kinds.push_back({ QStringLiteral("eight lines of 256 MiB"), eight });
     for (const int depth : { 100000, 10000 })
-        kinds.push_back({ QStringLiteral("value %1 keys deep").arg(depth),
-                          HostileLogs::sealed(HostileLogs::ordinaryLines().mid(0, 3)
-                                              << HostileLogs::deepValueLine(depth)) });
+        kinds.push_back(
+                { QStringLiteral("value %1 keys deep").arg(depth),
+                  opening + HostileLogs::sealed({ HostileLogs::deepValueLine(depth) }) + closing });
     kinds.push_back({ QStringLiteral("key name with a line break and a header"),
                       HostileLogs::sealed(HostileLogs::namedKeyLines(
                               QStringLiteral("x\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\"
@@ -124,12 +102,13 @@ int main(int argc, char *argv[])
         ordinary.write(ordinaryLog(kind.content.size()));
         ordinary.close();
         for (const QString command : { "check", "tree", "reg" }) {
-            const Run bad = runReader(reader, command, hostilePath);
-            const Run good = runReader(reader, command, ordinaryPath);
+            const Run bad = timedRun(reader, command, hostilePath);
+            const Run good = timedRun(reader, command, ordinaryPath);
             out << kind.name << " | " << kind.content.size() << " B | " << command << " | "
-                << bad.ms << " ms, " << bad.peakKiB / 1024 << " MiB, " << outcome(bad.status)
-                << " | " << good.ms << " ms, " << good.peakKiB / 1024 << " MiB | "
-                << ratio(bad.ms, good.ms) << ", " << ratio(bad.peakKiB, good.peakKiB) << "\n";
+                << bad.ms << " ms, " << bad.run.peakBytes / mib << " MiB, " << outcome(bad.run)
+                << " | " << good.ms << " ms, " << good.run.peakBytes / mib << " MiB | "
+                << ratio(bad.ms, good.ms) << ", " << ratio(bad.run.peakBytes, good.run.peakBytes)
+                << "\n";
             out.flush();
         }
     }

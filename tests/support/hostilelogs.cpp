@@ -5,31 +5,68 @@
 #include "supportlog/repaircipher.h"
 #include "supportlog/supportlogkey.h"
 
+#include <QMap>
 #include <QtEndian>
 
 namespace HostileLogs {
 
 namespace {
 
-const QString userRoot = QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand");
+// The names of the keys on the way from the root to a value that deep below the hive, which
+// lies two keys above the root.
+QStringList keysDownTo(int depth)
+{
+    QStringList keys;
+    for (int level = 2; level < depth; ++level)
+        keys << QStringLiteral("k");
+    return keys;
+}
 
-QStringList treeOpening()
+const QString userRoot = QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand");
+const QString deepName = QStringLiteral("Tief");
+
+} // namespace
+
+QStringList userOpening()
 {
     return { dumpBlankLine(), dumpSeparator(), dumpRootHeader(userRoot) };
 }
 
-} // namespace
-
-QStringList ordinaryLines()
+QStringList machineTree()
 {
-    return treeOpening() << dumpKeyLine(
-                   userRoot,
-                   dumpRelativeKey({ QStringLiteral("Player") }, QStringLiteral("Volume")),
-                   QStringLiteral("80"))
-                         << dumpSeparator() << userRoot + QStringLiteral("\\Player")
-                         << dumpKeyLine(userRoot + QStringLiteral("\\Player"),
-                                        dumpRelativeKey({}, QStringLiteral("Volume")),
-                                        QStringLiteral("80"));
+    return { dumpBlankLine(), dumpSeparator(), dumpRootHeader(dumpRootPaths().at(1)) };
+}
+
+QStringList ordinaryLog(int values)
+{
+    QStringList lines = userOpening();
+    for (int i = 0; i < values; ++i)
+        lines << dumpKeyLine(
+                userRoot,
+                dumpRelativeKey({}, QStringLiteral("Wert%1").arg(i, 8, 10, QLatin1Char('0'))),
+                QString(40, QLatin1Char('a' + i % 26)));
+    return lines + machineTree();
+}
+
+QString deepValueLine(int depth)
+{
+    return dumpKeyLine(userRoot, dumpRelativeKey(keysDownTo(depth), deepName), QStringLiteral("1"));
+}
+
+QStringList deepValueLog(int depth)
+{
+    const QStringList keys = keysDownTo(depth);
+    QStringList lines = userOpening() << deepValueLine(depth);
+    QString path = userRoot;
+    for (int level = 1; level <= keys.size(); ++level) {
+        path += QStringLiteral("\\k");
+        if (level == 1)
+            lines << dumpSeparator() << path;
+        else
+            lines << dumpBlankLine() << dumpSeparator();
+        lines << dumpKeyLine(path, dumpRelativeKey(keys.mid(level), deepName), QStringLiteral("1"));
+    }
+    return lines + machineTree();
 }
 
 QByteArray sealed(const QStringList &lines)
@@ -39,6 +76,13 @@ QByteArray sealed(const QStringList &lines)
     for (const QString &line : lines)
         content += cipher.encryptTextToBase64(line).toLatin1() + '\n';
     return content;
+}
+
+QByteArray sealedPlain(const QString &line)
+{
+    RepairCipher cipher(SupportLogKey);
+    cipher.setCompressionPolicy(RepairCipher::CompressNever);
+    return cipher.encryptTextToBase64(line).toLatin1();
 }
 
 QByteArray compressedLine(const QString &text, int fill, quint32 claimed, bool cut)
@@ -64,34 +108,26 @@ QString longValueLine(int fill)
                        QString(fill, QLatin1Char('A')));
 }
 
-QString deepValueLine(int depth)
-{
-    // The root lies two keys below the hive.
-    QStringList keys;
-    for (int level = 2; level < depth; ++level)
-        keys << QStringLiteral("k");
-    return dumpKeyLine(userRoot, dumpRelativeKey(keys, QStringLiteral("Tief")),
-                       QStringLiteral("1"));
-}
-
 QStringList namedKeyLines(const QString &name, const QString &valueName)
 {
     const QString key = userRoot + QLatin1Char('\\') + dumpPathName(name);
     const QString below = QStringLiteral("Unter");
-    return treeOpening()
-            << dumpKeyLine(userRoot, dumpRelativeKey({}, valueName), QStringLiteral("x"))
-            << dumpKeyLine(userRoot, dumpRelativeKey({ name }, QStringLiteral("updater")),
-                           QStringLiteral("C:\\Users\\Public\\evil.exe"))
-            << dumpKeyLine(userRoot, dumpRelativeKey({ name, below }, QStringLiteral("Tief")),
-                           QStringLiteral("1"))
-            << dumpSeparator() << key
-            << dumpKeyLine(key, dumpRelativeKey({}, QStringLiteral("updater")),
-                           QStringLiteral("C:\\Users\\Public\\evil.exe"))
-            << dumpKeyLine(key, dumpRelativeKey({ below }, QStringLiteral("Tief")),
-                           QStringLiteral("1"))
-            << dumpBlankLine() << dumpSeparator()
-            << dumpKeyLine(key + QLatin1Char('\\') + below,
-                           dumpRelativeKey({}, QStringLiteral("Tief")), QStringLiteral("1"));
+    const QString evil = QStringLiteral("C:\\Users\\Public\\evil.exe");
+    // A block lists every value below its key, sorted as the dump sorts them.
+    QMap<QString, QString> rootValues;
+    rootValues.insert(dumpRelativeKey({}, valueName), QStringLiteral("x"));
+    rootValues.insert(dumpRelativeKey({ name }, QStringLiteral("updater")), evil);
+    rootValues.insert(dumpRelativeKey({ name, below }, deepName), QStringLiteral("1"));
+    QStringList lines = userOpening();
+    for (auto value = rootValues.cbegin(); value != rootValues.cend(); ++value)
+        lines << dumpKeyLine(userRoot, value.key(), value.value());
+    return lines << dumpSeparator() << key
+                 << dumpKeyLine(key, dumpRelativeKey({ below }, deepName), QStringLiteral("1"))
+                 << dumpKeyLine(key, dumpRelativeKey({}, QStringLiteral("updater")), evil)
+                 << dumpBlankLine() << dumpSeparator()
+                 << dumpKeyLine(key + QLatin1Char('\\') + below, dumpRelativeKey({}, deepName),
+                                QStringLiteral("1"))
+                 << machineTree();
 }
 
 } // namespace HostileLogs

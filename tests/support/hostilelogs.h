@@ -10,20 +10,29 @@
 // for one line.
 namespace HostileLogs {
 
-// The current user's tree as the dump opens it, with one ordinary value.
-QStringList ordinaryLines();
+// The lines that open the current user's tree, and the machine's tree with no values, which
+// closes a log.
+QStringList userOpening();
+QStringList machineTree();
+// A genuine log of that many values of 40 characters in the current user's root.
+QStringList ordinaryLog(int values);
+// A whole log of one value at the given depth below the hive, as the dump writes it: a line for
+// it in the block of each key above it.
+QStringList deepValueLog(int depth);
 // A file of the lines, each sealed as the tool seals it.
 QByteArray sealed(const QStringList &lines);
 
+// One line sealed uncompressed, however well it would compress.
+QByteArray sealedPlain(const QString &line);
 // A sealed line flagged as compressed whose payload is qCompress's form of text followed by
 // fill bytes 'A', its size prefix replaced by claimed; cut: the zlib stream cut in half.
 QByteArray compressedLine(const QString &text, int fill, quint32 claimed, bool cut = false);
 // A key line of the current user's tree whose value text is fill bytes long.
 QString longValueLine(int fill);
-// The key line of a value that many keys below the hive.
+// The key line of a value that many keys below the hive, in the root's block.
 QString deepValueLine(int depth);
-// The lines of a log whose key below the root is named name (a line break and a section
-// header, say), with a value, and a key below that; a value named valueName beside it.
+// A whole log whose key below the root is named name (a line break and a section header, say),
+// with a value, and a key below that; a value named valueName beside it.
 QStringList namedKeyLines(const QString &name, const QString &valueName);
 
 } // namespace HostileLogs
