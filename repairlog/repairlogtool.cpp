@@ -42,6 +42,21 @@ QStringList fileArguments(const QString &command)
     return { QStringLiteral("FILE") };
 }
 
+// The device's bytes up to just past a whole log's ceiling, past which nothing is opened; read
+// piece by piece, since reading the ceiling at once would reserve all of it.
+QByteArray readLogBytes(QIODevice *device)
+{
+    const qint64 most = LogLimits::MaxLogBytes + 1;
+    QByteArray content;
+    while (content.size() < most) {
+        const QByteArray piece = device->read(qMin<qint64>(1 << 20, most - content.size()));
+        if (piece.isEmpty())
+            break;
+        content += piece;
+    }
+    return content;
+}
+
 const QStringList commands
         = { QStringLiteral("open"), QStringLiteral("check"), QStringLiteral("tree"),
             QStringLiteral("reg"),  QStringLiteral("diff"),  QStringLiteral("seal") };
@@ -160,15 +175,13 @@ int RepairLogTool::runCommand(const QString &command, const QStringList &files,
 
 bool RepairLogTool::read(const QString &path, QByteArray *content)
 {
-    // Past the ceiling of a whole log nothing more is opened, so nothing more is read.
-    const qint64 most = LogLimits::MaxLogBytes + 1;
     if (path == QLatin1String("-")) {
-        *content = input->read(most);
+        *content = readLogBytes(input);
         return true;
     }
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
-        *content = file.read(most);
+        *content = readLogBytes(&file);
         if (file.error() == QFileDevice::NoError)
             return true;
     }
