@@ -45,26 +45,27 @@ private:
         lines.append({ text, text, ExpectedLine::Structure, nullptr, nullptr });
     }
 
-    static void collect(const LogKey &key, QStringList *keyNames,
-                        QVector<QPair<QString, const LogValue *>> *values)
+    static void collect(const LogKey &top, QVector<QPair<QString, const LogValue *>> *values)
     {
-        for (const LogValue &value : key.values)
-            values->append({ dumpRelativeKey(*keyNames, value.name), &value });
-        for (const auto &child : key.children) {
-            if (!child->named)
-                continue;
-            keyNames->append(child->name);
-            collect(*child, keyNames, values);
-            keyNames->removeLast();
-        }
+        // The names of the keys from top down to the one visited.
+        QStringList keyNames;
+        walkDepthFirst(top, [&keyNames, values](const LogKey &key, int depth) {
+            if (depth > 0 && !key.named)
+                return false;
+            keyNames.erase(keyNames.begin() + qMax(0, depth - 1), keyNames.end());
+            if (depth > 0)
+                keyNames.append(key.name);
+            for (const LogValue &value : key.values)
+                values->append({ dumpRelativeKey(keyNames, value.name), &value });
+            return true;
+        });
     }
 
     // The settings layer lists every value below the key, sorted by its relative name.
     void keyLines(const LogKey &key, const QString &path)
     {
         QVector<QPair<QString, const LogValue *>> values;
-        QStringList keyNames;
-        collect(key, &keyNames, &values);
+        collect(key, &values);
         std::sort(values.begin(), values.end(),
                   [](const QPair<QString, const LogValue *> &a,
                      const QPair<QString, const LogValue *> &b) { return a.first < b.first; });
@@ -75,15 +76,22 @@ private:
         }
     }
 
-    void nested(const LogKey &key, const QString &path)
+    // The blocks of the keys below key, depth first.
+    void nested(const LogKey &top, const QString &topPath)
     {
-        for (const auto &child : key.children) {
-            const QString childPath = path + QLatin1Char('\\') + dumpPathName(child->name);
-            structure(dumpBlankLine());
-            structure(dumpSeparator());
-            keyLines(*child, childPath);
-            nested(*child, childPath);
-        }
+        // The paths of the keys from top down to the one visited.
+        QStringList paths;
+        walkDepthFirst(top, [this, &paths, &topPath](const LogKey &key, int depth) {
+            paths.erase(paths.begin() + depth, paths.end());
+            paths.append(depth == 0 ? topPath
+                                    : paths.last() + QLatin1Char('\\') + dumpPathName(key.name));
+            if (depth > 0) {
+                structure(dumpBlankLine());
+                structure(dumpSeparator());
+                keyLines(key, paths.last());
+            }
+            return true;
+        });
     }
 };
 

@@ -39,38 +39,40 @@ RegistryValue stringValue(const QString &text)
     return value;
 }
 
-void appendTree(QString *out, const LogKey &key, const QHash<const LogValue *, QStringList> &notes)
+void appendTree(QString *out, const LogKey &root, const QHash<const LogValue *, QStringList> &notes)
 {
-    if (!key.named) {
-        *out += visibleText(unnamedNote(key)) + QLatin1Char('\n');
-    } else {
-        *out += QLatin1Char('[') + visibleText(key.path()) + QStringLiteral("]\n");
-        QVector<const LogValue *> values;
-        for (const LogValue &value : key.values)
-            values.append(&value);
-        std::sort(values.begin(), values.end(),
-                  [](const LogValue *a, const LogValue *b) { return a->name < b->name; });
-        for (const LogValue *value : qAsConst(values)) {
-            *out += visibleText(quotedName(*value)) + QStringLiteral("=\"")
-                    + visibleText(value->text) + QLatin1Char('"');
-            const QStringList said = notes.value(value);
-            if (!said.isEmpty())
-                *out += QStringLiteral(" ; ") + said.join(QStringLiteral("; "));
-            *out += QLatin1Char('\n');
+    walkDepthFirst(root, [out, &notes](const LogKey &key, int) {
+        if (!key.named) {
+            *out += visibleText(unnamedNote(key)) + QLatin1Char('\n');
+        } else {
+            *out += QLatin1Char('[') + visibleText(key.path()) + QStringLiteral("]\n");
+            QVector<const LogValue *> values;
+            for (const LogValue &value : key.values)
+                values.append(&value);
+            std::sort(values.begin(), values.end(),
+                      [](const LogValue *a, const LogValue *b) { return a->name < b->name; });
+            for (const LogValue *value : qAsConst(values)) {
+                *out += visibleText(quotedName(*value)) + QStringLiteral("=\"")
+                        + visibleText(value->text) + QLatin1Char('"');
+                const QStringList said = notes.value(value);
+                if (!said.isEmpty())
+                    *out += QStringLiteral(" ; ") + said.join(QStringLiteral("; "));
+                *out += QLatin1Char('\n');
+            }
         }
-    }
-    *out += QLatin1Char('\n');
-    for (const auto &child : key.children)
-        appendTree(out, *child, notes);
+        *out += QLatin1Char('\n');
+        return true;
+    });
 }
 
-void collectValues(const LogKey &key, QMap<QPair<QString, QString>, const LogValue *> *values)
+void collectValues(const LogKey &root, QMap<QPair<QString, QString>, const LogValue *> *values)
 {
-    const QString path = key.path();
-    for (const LogValue &value : key.values)
-        values->insert({ path, quotedName(value) }, &value);
-    for (const auto &child : key.children)
-        collectValues(*child, values);
+    walkDepthFirst(root, [values](const LogKey &key, int) {
+        const QString path = key.path();
+        for (const LogValue &value : key.values)
+            values->insert({ path, quotedName(value) }, &value);
+        return true;
+    });
 }
 
 } // namespace

@@ -9,10 +9,24 @@
 #include <algorithm>
 #include <map>
 
+LogKey::~LogKey()
+{
+    std::vector<std::unique_ptr<LogKey>> doomed = std::move(children);
+    while (!doomed.empty()) {
+        std::unique_ptr<LogKey> key = std::move(doomed.back());
+        doomed.pop_back();
+        for (auto &child : key->children)
+            doomed.push_back(std::move(child));
+        key->children.clear();
+    }
+}
+
 QString LogKey::path() const
 {
-    const QString own = named ? name : QStringLiteral("?");
-    return parent ? parent->path() + QLatin1Char('\\') + own : own;
+    QStringList names;
+    for (const LogKey *key = this; key; key = key->parent)
+        names.prepend(key->named ? key->name : QStringLiteral("?"));
+    return names.join(QLatin1Char('\\'));
 }
 
 LogKey *LogKey::child(const QString &childName) const
@@ -149,23 +163,25 @@ private:
     }
 
     // In the dump's order: by the names as the log writes them.
-    static void sortChildren(LogKey *key)
+    static void sortChildren(LogKey *root)
     {
-        std::sort(key->children.begin(), key->children.end(),
-                  [](const std::unique_ptr<LogKey> &a, const std::unique_ptr<LogKey> &b) {
-                      return dumpPathName(a->name) < dumpPathName(b->name);
-                  });
-        for (const auto &child : key->children)
-            sortChildren(child.get());
+        walkDepthFirst(*root, [](LogKey &key, int) {
+            std::sort(key.children.begin(), key.children.end(),
+                      [](const std::unique_ptr<LogKey> &a, const std::unique_ptr<LogKey> &b) {
+                          return dumpPathName(a->name) < dumpPathName(b->name);
+                      });
+            return true;
+        });
     }
 
     Kind kindAt(int i) const { return i < kinds.size() ? kinds.at(i) : Kind::End; }
 
-    static void listInOrder(LogKey *key, QVector<LogKey *> *order)
+    static void listInOrder(LogKey *root, QVector<LogKey *> *order)
     {
-        order->append(key);
-        for (const auto &child : key->children)
-            listInOrder(child.get(), order);
+        walkDepthFirst(*root, [order](LogKey &key, int) {
+            order->append(&key);
+            return true;
+        });
     }
 
     // A block of a key below the first level opens with a blank line and a separator and holds
