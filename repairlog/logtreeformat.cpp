@@ -89,7 +89,6 @@ QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive, QString
 {
     QStringList notes, unheld, roots;
     QVector<RegSection> sections;
-    QString body;
     for (const auto &root : trees.roots) {
         QString hiveName;
         QStringList below;
@@ -112,39 +111,46 @@ QByteArray logTreesToRegFile(const LogTrees &trees, const QString &hive, QString
                 unheld.append(QStringLiteral("[%1]").arg(path));
                 continue;
             }
-            RegistryNode node;
-            node.name = path;
-            node.listed = true;
+            RegSection section{ path, {} };
             for (const LogValue &value : key->values) {
                 if (regFileHoldsValueName(value.name))
-                    node.values.append(qMakePair(value.name, stringValue(value.text)));
+                    section.values.append(qMakePair(value.name, stringValue(value.text)));
                 else
                     unheld.append(QStringLiteral("[%1] %2").arg(path, quotedName(value)));
             }
-            sections.append({ path, node.values });
-            const QString formatted = formatRegFile(node, lineEnd);
-            // Without the header line and the blank line that closes the file.
-            body += formatted.mid(formatted.indexOf(lineEnd) + lineEnd.size())
-                            .chopped(lineEnd.size());
+            sections.append(section);
             for (auto child = key->children.crbegin(); child != key->children.crend(); ++child)
                 pending.emplace_back(child->get(), path + QLatin1Char('\\') + (*child)->name);
         }
     }
-    QString text = QStringLiteral("Windows Registry Editor Version 5.00") + lineEnd
+    if (leftOut) {
+        for (const QString &name : qAsConst(unheld))
+            leftOut->append(visibleText(name));
+    }
+
+    // The byte-order mark first, so that the text turns into the file's bytes in one piece.
+    QString text = QChar(QChar::ByteOrderMark)
+            + QStringLiteral("Windows Registry Editor Version 5.00") + lineEnd
             + QStringLiteral("; Rebuilt by repairlog from a support log. The log keeps only the "
                              "text of each value, so every value is written as a string (REG_SZ).")
             + lineEnd;
     for (const QString &note : qAsConst(notes))
         text += visibleText(note) + QStringLiteral(", left out") + lineEnd;
-    text += body + lineEnd;
-    if (leftOut) {
-        for (const QString &name : qAsConst(unheld))
-            leftOut->append(visibleText(name));
+    for (const RegSection &section : qAsConst(sections)) {
+        RegistryNode node;
+        node.name = section.path;
+        node.listed = true;
+        node.values = section.values;
+        const QString formatted = formatRegFile(node, lineEnd);
+        // Without the header line and the blank line that closes the file.
+        text += formatted.midRef(formatted.indexOf(lineEnd) + lineEnd.size())
+                        .chopped(lineEnd.size());
     }
+    text += lineEnd;
     // The file goes nowhere unless it reads back as exactly what was meant.
-    if (!verifyRegFile(text, sections, roots).isEmpty())
+    if (!verifyRegFile(text.midRef(1), sections, roots).isEmpty())
         return QByteArray();
-    return "\xff\xfe" + toUtf16Le(text);
+    return toUtf16Le(text);
 }
 
 QMap<QPair<QString, QString>, QString> logValues(const LogTrees &trees)

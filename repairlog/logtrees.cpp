@@ -1,5 +1,6 @@
 #include "repairlog/logtrees.h"
 
+#include "repairlog/loglimits.h"
 #include "supportlog/dumpnames.h"
 #include "supportlog/registrydump.h"
 
@@ -98,16 +99,29 @@ private:
         return -1;
     }
 
+    // The key below node at names, made with the keys on the way; null once the full paths of
+    // all keys made would pass a whole log's ceiling, which a genuine log, naming each in its
+    // lines, cannot.
     LogKey *make(LogKey *node, const QStringList &names, int line)
     {
         for (const QString &name : names) {
-            LogKey *&next = childIndex[qMakePair(node, name)];
+            const auto at = qMakePair<const LogKey *, QString>(node, name);
+            LogKey *next = childIndex.value(at);
             if (!next) {
+                const qint64 pathSize = pathSizes.value(node, node->name.size()) + 1 + name.size();
+                pathsSize += pathSize;
+                if (trees.tooLargeAt > 0 || pathsSize > LogLimits::MaxLogBytes) {
+                    if (trees.tooLargeAt == 0)
+                        trees.tooLargeAt = line;
+                    return nullptr;
+                }
                 node->children.push_back(std::make_unique<LogKey>());
                 next = node->children.back().get();
                 next->name = name;
                 next->line = line;
                 next->parent = node;
+                childIndex.insert(at, next);
+                pathSizes.insert(next, pathSize);
             }
             node = next;
         }
@@ -135,13 +149,15 @@ private:
             QStringList names;
             QString valueName;
             if (lastRoot >= 0 && readDumpRelativeKey(name, &names, &valueName)) {
-                kind = Kind::KeyLine;
                 key = make(trees.roots.at(lastRoot).get(), lastBelow, line.number);
-                LogKey *holder = make(key, names, line.number);
-                const int known = valueIndex.size();
-                valueIndex.insert(qMakePair(holder, valueName));
-                if (valueIndex.size() > known)
-                    holder->values.append({ valueName, text, line.number });
+                LogKey *holder = key ? make(key, names, line.number) : nullptr;
+                if (holder) {
+                    kind = Kind::KeyLine;
+                    const int known = valueIndex.size();
+                    valueIndex.insert(qMakePair(holder, valueName));
+                    if (valueIndex.size() > known)
+                        holder->values.append({ valueName, text, line.number });
+                }
             }
         } else {
             for (int i = 0; i < rootPaths.size() && kind == Kind::Other; ++i) {
@@ -154,8 +170,9 @@ private:
             }
             const int root = kind == Kind::Other ? rootOf(line.text, &below) : -1;
             if (root >= 0 && below.size() == 1) {
-                kind = Kind::GroupPath;
                 key = make(trees.roots.at(root).get(), below, line.number);
+                if (key)
+                    kind = Kind::GroupPath;
             }
         }
         kinds.append(kind);
@@ -330,6 +347,9 @@ private:
     // The keys and values made so far, by their parent and name.
     QHash<QPair<const LogKey *, QString>, LogKey *> childIndex;
     QSet<QPair<const LogKey *, QString>> valueIndex;
+    // The length of each key's full path, and of all of them together.
+    QHash<const LogKey *, qint64> pathSizes;
+    qint64 pathsSize = 0;
     QString lastPath;
     int lastRoot = -1;
     QStringList lastBelow;

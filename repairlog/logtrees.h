@@ -50,6 +50,9 @@ struct LogKey
 struct LogTrees
 {
     std::vector<std::unique_ptr<LogKey>> roots;
+    // The line from which on no more keys were made, since the full paths of the keys named up
+    // to it passed a whole log's ceiling; 0 while they did not.
+    int tooLargeAt = 0;
 };
 
 // Visits key and every key below it depth first, children in their order, each with its depth

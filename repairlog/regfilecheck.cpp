@@ -19,7 +19,7 @@ bool holdsNoBreak(const QString &name)
 }
 
 // A quoted text from pos, with "\\" and "\"" as the only escapes; pos goes past its end.
-bool readQuoted(const QString &line, int *pos, QString *text)
+bool readQuoted(const QStringRef &line, int *pos, QString *text)
 {
     if (*pos >= line.size() || line.at(*pos) != QLatin1Char('"'))
         return false;
@@ -58,7 +58,8 @@ bool readHexBytes(const QString &digits, QByteArray *bytes)
 class StrictReader
 {
 public:
-    StrictReader(const QString &text, const QVector<RegSection> &intended, const QStringList &roots)
+    StrictReader(const QStringRef &text, const QVector<RegSection> &intended,
+                 const QStringList &roots)
         : lines(text.split(QStringLiteral("\r\n")))
         , intended(intended)
         , roots(roots)
@@ -69,7 +70,7 @@ public:
         if (lines.isEmpty() || lines.first() != header)
             return QStringLiteral("it does not begin with the Registry Editor's header");
         for (index = 1; index < lines.size(); ++index) {
-            const QString &line = lines.at(index);
+            const QStringRef &line = lines.at(index);
             QString failure;
             if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n')))
                 failure = QStringLiteral("a line break inside a line");
@@ -93,7 +94,7 @@ private:
         return sections == 0 || valuesRead == intended.at(sections - 1).values.size();
     }
 
-    bool inRoots(const QString &path) const
+    bool inRoots(const QStringRef &path) const
     {
         return std::any_of(roots.cbegin(), roots.cend(), [&path](const QString &root) {
             return path.compare(root, Qt::CaseInsensitive) == 0
@@ -101,11 +102,11 @@ private:
         });
     }
 
-    QString section(const QString &line)
+    QString section(const QStringRef &line)
     {
         if (line.startsWith(QLatin1String("[-")) || !line.endsWith(QLatin1Char(']')))
             return QStringLiteral("a section that deletes or does not close");
-        const QString path = line.mid(1, line.size() - 2);
+        const QStringRef path = line.mid(1, line.size() - 2);
         if (!inRoots(path))
             return QStringLiteral("a section outside the log's trees");
         if (!sectionComplete() || sections == intended.size() || intended.at(sections).path != path)
@@ -115,7 +116,7 @@ private:
         return QString();
     }
 
-    QString value(const QString &line)
+    QString value(const QStringRef &line)
     {
         if (sections == 0 || valuesRead == intended.at(sections - 1).values.size())
             return QStringLiteral("a value other than the ones meant");
@@ -132,8 +133,8 @@ private:
         QString text;
         if (readQuoted(line, &pos, &text) && pos == line.size()) {
             read.data = toUtf16Le(text) + QByteArray(2, '\0');
-        } else if (line.midRef(pos).startsWith(stringHex)) {
-            QString digits = line.mid(pos + stringHex.size());
+        } else if (line.mid(pos).startsWith(stringHex)) {
+            QString digits = line.mid(pos + stringHex.size()).toString();
             while (digits.endsWith(QLatin1Char('\\')) && index + 1 < lines.size()
                    && lines.at(index + 1).startsWith(QLatin1String("  "))) {
                 digits.chop(1);
@@ -150,7 +151,7 @@ private:
         return QString();
     }
 
-    const QStringList lines;
+    const QVector<QStringRef> lines;
     const QVector<RegSection> &intended;
     const QStringList &roots;
     int index = 0;
@@ -170,7 +171,7 @@ bool regFileHoldsValueName(const QString &name)
     return holdsNoBreak(name);
 }
 
-QString verifyRegFile(const QString &text, const QVector<RegSection> &intended,
+QString verifyRegFile(const QStringRef &text, const QVector<RegSection> &intended,
                       const QStringList &roots)
 {
     return StrictReader(text, intended, roots).read();

@@ -26,7 +26,7 @@ struct RegSection
 // Reads the file's text strictly: the header, comments, blank lines, and sections that each add
 // one key with string values. Empty when every section lies in one of the trees below roots,
 // nothing deletes, and the sections and values are exactly the intended ones; else says why not.
-QString verifyRegFile(const QString &text, const QVector<RegSection> &intended,
+QString verifyRegFile(const QStringRef &text, const QVector<RegSection> &intended,
                       const QStringList &roots);
 
 #endif // REGFILECHECK_H

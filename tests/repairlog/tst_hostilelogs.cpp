@@ -8,9 +8,9 @@
 namespace {
 
 const QString RepairLog = QStringLiteral(REPAIRLOG_PATH);
-// What a reader of any log may take: far more than a genuine log's ceiling needs, far less than
-// opening what a forged line claims.
-const qint64 memoryLimit = 160 * 1024 * 1024;
+// What a reader of any log may take: what a log at its ceiling needs (its text, its trees and
+// the lines they call for), far less than opening what a forged line claims.
+const qint64 memoryLimit = 512 * 1024 * 1024;
 const QString userRoot = QStringLiteral("HKEY_CURRENT_USER\\Software\\Kormand");
 const QString runKey
         = QStringLiteral("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]");
@@ -92,6 +92,26 @@ void TestHostileLogs::survivesLog_data()
     QTest::newRow("value 512 keys deep")
             << sealed(deepValueLog(512)) << 0 << "1537 lines, all intact and complete" << 0
             << QString() << QString();
+    // Each allowed, but the dump would write each value's line below each of its 510 keys:
+    // more than a whole log holds.
+    const QString deepest = deepValueLine(512, 255);
+    QTest::newRow("two values 512 keys deep below names of 255 characters")
+            << sealed(userOpening() << deepest
+                                    << QString(deepest).replace(QStringLiteral("/Tief]"),
+                                                                QStringLiteral("/Tieg]"))
+                                    << machineTree())
+            << 1 << "too long for a support log: the lines its trees call for" << 1 << QString()
+            << QString();
+    // Three branches of such keys: their full paths alone pass what a whole log holds.
+    const QString firstKey = QLatin1Char('[') + QString(255, QLatin1Char('k')) + QLatin1Char('/');
+    QStringList branches = userOpening();
+    for (const char first : { 'j', 'k', 'l' })
+        branches << QString(deepest).replace(
+                firstKey, QLatin1Char('[') + QString(255, QLatin1Char(first)) + QLatin1Char('/'));
+    QTest::newRow("three branches 512 keys deep below names of 255 characters")
+            << sealed(branches << machineTree()) << 1
+            << "line 6 too long for a support log: the keys named up to here" << 1 << QString()
+            << QString();
     QTest::newRow("key name of 256 characters")
             << sealed(namedKeyLines(QString(256, QLatin1Char('k')), QStringLiteral("Pfad"))) << 1
             << "line 5 damaged (too long for a support log)" << 1 << QString() << "evil.exe";

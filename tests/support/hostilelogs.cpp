@@ -14,11 +14,11 @@ namespace {
 
 // The names of the keys on the way from the root to a value that deep below the hive, which
 // lies two keys above the root.
-QStringList keysDownTo(int depth)
+QStringList keysDownTo(int depth, int nameLength = 1)
 {
     QStringList keys;
     for (int level = 2; level < depth; ++level)
-        keys << QStringLiteral("k");
+        keys << QString(nameLength, QLatin1Char('k'));
     return keys;
 }
 
@@ -48,9 +48,10 @@ QStringList ordinaryLog(int values)
     return lines + machineTree();
 }
 
-QString deepValueLine(int depth)
+QString deepValueLine(int depth, int nameLength)
 {
-    return dumpKeyLine(userRoot, dumpRelativeKey(keysDownTo(depth), deepName), QStringLiteral("1"));
+    return dumpKeyLine(userRoot, dumpRelativeKey(keysDownTo(depth, nameLength), deepName),
+                       QStringLiteral("1"));
 }
 
 QStringList deepValueLog(int depth)

@@ -29,8 +29,9 @@ QByteArray sealedPlain(const QString &line);
 QByteArray compressedLine(const QString &text, int fill, quint32 claimed, bool cut = false);
 // A key line of the current user's tree whose value text is fill bytes long.
 QString longValueLine(int fill);
-// The key line of a value that many keys below the hive, in the root's block.
-QString deepValueLine(int depth);
+// The key line of a value that many keys below the hive, in the root's block, the keys' names
+// nameLength characters long.
+QString deepValueLine(int depth, int nameLength = 1);
 // A whole log whose key below the root is named name (a line break and a section header, say),
 // with a value, and a key below that; a value named valueName beside it.
 QStringList namedKeyLines(const QString &name, const QString &valueName);
