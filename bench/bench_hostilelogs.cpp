@@ -1,8 +1,7 @@
 // Runs support's reader (check, tree, reg) on logs that an attacker seals with the shipped key,
 // each beside an ordinary log of about the same file size, and prints for each command the wall
 // time and the peak memory of the reader's process, and their ratios to the ordinary log's.
-// Hostile kinds: a line that opens to 1 GiB, a line of 256 MiB, eight such lines, a value
-// 100,000 keys deep, one 10,000 keys deep, and a key name that breaks the .reg file's line.
+// Hostile kinds: those of HostileLogs::attackerLogs().
 // The reader runs as a process of its own, so that a crash shows as one and its memory is its own;
 // the first argument, if any, names another build of it to measure (an older one, say).
 
@@ -59,38 +58,9 @@ int main(int argc, char *argv[])
     const QString reader
             = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(REPAIRLOG_PATH);
     QTemporaryDir dir;
-    const QByteArray opening = HostileLogs::sealed(HostileLogs::userOpening());
-    const QByteArray closing = HostileLogs::sealed(HostileLogs::machineTree());
-    const QString lineStart = HostileLogs::longValueLine(0);
-    struct Kind
-    {
-        QString name;
-        QByteArray content;
-    };
-    std::vector<Kind> kinds;
-    kinds.push_back(
-            { QStringLiteral("line opening to 1 GiB"),
-              opening + HostileLogs::compressedLine(lineStart, 1 << 30, 1000) + '\n' + closing });
-    const QByteArray line256 = HostileLogs::compressedLine(lineStart, 256 << 20, 256 << 20);
-    kinds.push_back({ QStringLiteral("one line of 256 MiB"), opening + line256 + '\n' + closing });
-    QByteArray eight = opening;
-    for (int i = 0; i < 8; ++i)
-        eight += line256 + '\n';
-    eight += closing;
-    kinds.push_back({ QStringLiteral("eight lines of 256 MiB"), eight });
-    for (const int depth : { 100000, 10000 })
-        kinds.push_back(
-                { QStringLiteral("value %1 keys deep").arg(depth),
-                  opening + HostileLogs::sealed({ HostileLogs::deepValueLine(depth) }) + closing });
-    kinds.push_back({ QStringLiteral("key name with a line break and a header"),
-                      HostileLogs::sealed(HostileLogs::namedKeyLines(
-                              QStringLiteral("x\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\"
-                                             "Windows\\CurrentVersion\\Run]"),
-                              QStringLiteral("Pfad"))) });
-
     out << "kind | file size | command | hostile: time, peak memory, outcome | ordinary: time, "
            "peak memory | ratios (time, memory)\n";
-    for (const Kind &kind : kinds) {
+    for (const HostileLogs::AttackerLog &kind : HostileLogs::attackerLogs()) {
         const QString hostilePath = dir.filePath(QStringLiteral("hostile.kormand_repair"));
         const QString ordinaryPath = dir.filePath(QStringLiteral("ordinary.kormand_repair"));
         QFile hostile(hostilePath), ordinary(ordinaryPath);

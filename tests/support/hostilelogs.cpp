@@ -131,4 +131,43 @@ QStringList namedKeyLines(const QString &name, const QString &valueName)
                  << machineTree();
 }
 
+QVector<AttackerLog> attackerLogs()
+{
+    const QByteArray opening = sealed(userOpening());
+    const QByteArray closing = sealed(machineTree());
+    const QString lineStart = longValueLine(0);
+    QVector<AttackerLog> logs;
+    logs.append({ QStringLiteral("line opening to 1 GiB"),
+                  opening + compressedLine(lineStart, 1 << 30, 1000) + '\n' + closing });
+    const QByteArray line256 = compressedLine(lineStart, 256 << 20, 256 << 20);
+    logs.append({ QStringLiteral("one line of 256 MiB"), opening + line256 + '\n' + closing });
+    QByteArray eight = opening;
+    for (int i = 0; i < 8; ++i)
+        eight += line256 + '\n';
+    logs.append({ QStringLiteral("eight lines of 256 MiB"), eight + closing });
+    for (const int depth : { 100000, 10000 })
+        logs.append({ QStringLiteral("value %1 keys deep").arg(depth),
+                      opening + sealed({ deepValueLine(depth) }) + closing });
+    const QString deepest = deepValueLine(512, 255);
+    logs.append({ QStringLiteral("two values 512 keys deep below names of 255 characters"),
+                  opening
+                          + sealed({ deepest,
+                                     QString(deepest).replace(QStringLiteral("/Tief]"),
+                                                              QStringLiteral("/Tieg]")) })
+                          + closing });
+    const QString runKey = QStringLiteral(
+            "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]");
+    logs.append(
+            { QStringLiteral("key name with a line break and the Run key's header"),
+              sealed(namedKeyLines(QStringLiteral("x\r\n") + runKey, QStringLiteral("Pfad"))) });
+    logs.append({ QStringLiteral("key name with a line break and a header that deletes"),
+                  sealed(namedKeyLines(QStringLiteral("x\n[-HKEY_CURRENT_USER\\Software\\Wine]"),
+                                       QStringLiteral("Pfad"))) });
+    logs.append({ QStringLiteral("value name with a line break and a value"),
+                  sealed(namedKeyLines(QStringLiteral("Player"),
+                                       QStringLiteral("Pfad\r\n") + runKey
+                                               + QStringLiteral("\r\n\"updater\"=\"evil\""))) });
+    return logs;
+}
+
 } // namespace HostileLogs

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // Support logs as an attacker seals them with the key that ships in every copy of the tool:
 // built from the dump's line forms and sealed with the tool's cipher, each an ordinary log but
@@ -35,6 +36,18 @@ QString deepValueLine(int depth, int nameLength = 1);
 // A whole log whose key below the root is named name (a line break and a section header, say),
 // with a value, and a key below that; a value named valueName beside it.
 QStringList namedKeyLines(const QString &name, const QString &valueName);
+
+// The forged logs that the benchmark measures and the Windows runs open, each a whole file: a
+// line that opens to 1 GiB under a size prefix of 1000, a line of 256 MiB, eight of them, a
+// value 100,000 and one 10,000 keys deep, two values at the registry's depth below its longest
+// names, key names that carry section headers into a .reg file (one that adds the Run key, one
+// that deletes) and a value name that carries a value.
+struct AttackerLog
+{
+    QString name;
+    QByteArray content;
+};
+QVector<AttackerLog> attackerLogs();
 
 } // namespace HostileLogs
 
