@@ -8,6 +8,7 @@
 #include "benchsupport.h"
 #include "hostilelogs.h"
 #include "measuredrun.h"
+#include "sealedlog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,8 +46,8 @@ QString outcome(const MeasuredRun &run)
 // A genuine log of at least size bytes.
 QByteArray ordinaryLog(qint64 size)
 {
-    const int lineSize = HostileLogs::sealed({ HostileLogs::longValueLine(40) }).size();
-    return HostileLogs::sealed(HostileLogs::ordinaryLog(int(size / lineSize) + 1));
+    const int lineSize = sealedLog({ HostileLogs::longValueLine(40) }).size();
+    return sealedLog(HostileLogs::ordinaryLog(int(size / lineSize) + 1));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "fuzzinput.h"
 #include "repairlog/logdiff.h"
 #include "repairlog/loglines.h"
 #include "repairlog/logtreeformat.h"
@@ -20,8 +21,6 @@
 // must hold no section outside the maker's trees and none that deletes.
 
 namespace {
-
-void dropMessages(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 const QByteArray userRoot = "HKEY_CURRENT_USER\\Software\\Kormand";
 const QByteArray machineRoot = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Kormand";
@@ -128,14 +127,13 @@ void checkRegFile(const QByteArray &bytes)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    qInstallMessageHandler(dropMessages);
+    dropQtMessages();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray input
-            = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
+    const QByteArray input = fuzzInput(data, size);
     RepairCipher cipher(SupportLogKey);
     QByteArray log;
     for (const QByteArray &line : input.split('\n'))

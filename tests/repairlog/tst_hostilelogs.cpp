@@ -1,6 +1,7 @@
 #include "filecontents.h"
 #include "hostilelogs.h"
 #include "measuredrun.h"
+#include "sealedlog.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -65,8 +66,8 @@ void TestHostileLogs::survivesLog_data()
     QTest::addColumn<QString>("forbidden");
 
     using namespace HostileLogs;
-    const QByteArray opening = sealed(userOpening());
-    const QByteArray closing = sealed(machineTree());
+    const QByteArray opening = sealedLog(userOpening());
+    const QByteArray closing = sealedLog(machineTree());
     const QString valueStart = longValueLine(0);
     const QString intact = QStringLiteral("7 lines, all intact and complete");
     const QString tooLong = QStringLiteral("line 4 damaged (too long for a support log)");
@@ -85,21 +86,21 @@ void TestHostileLogs::survivesLog_data()
             << opening + sealedPlain(longValueLine(8 << 20)) + '\n' + closing << 1 << tooLong << 1
             << QString() << "Notiz";
     QTest::newRow("value 100,000 keys deep")
-            << sealed(userOpening() << deepValueLine(100000) << machineTree()) << 1 << tooDeep << 1
-            << QString() << "Tief";
+            << sealedLog(userOpening() << deepValueLine(100000) << machineTree()) << 1 << tooDeep
+            << 1 << QString() << "Tief";
     QTest::newRow("value 513 keys deep")
-            << sealed(deepValueLog(513)) << 1 << tooDeep << 1 << QString() << "Tief";
+            << sealedLog(deepValueLog(513)) << 1 << tooDeep << 1 << QString() << "Tief";
     QTest::newRow("value 512 keys deep")
-            << sealed(deepValueLog(512)) << 0 << "1537 lines, all intact and complete" << 0
+            << sealedLog(deepValueLog(512)) << 0 << "1537 lines, all intact and complete" << 0
             << QString() << QString();
     // Each allowed, but the dump would write each value's line below each of its 510 keys:
     // more than a whole log holds.
     const QString deepest = deepValueLine(512, 255);
     QTest::newRow("two values 512 keys deep below names of 255 characters")
-            << sealed(userOpening() << deepest
-                                    << QString(deepest).replace(QStringLiteral("/Tief]"),
-                                                                QStringLiteral("/Tieg]"))
-                                    << machineTree())
+            << sealedLog(userOpening() << deepest
+                                       << QString(deepest).replace(QStringLiteral("/Tief]"),
+                                                                   QStringLiteral("/Tieg]"))
+                                       << machineTree())
             << 1 << "too long for a support log: the lines its trees call for" << 1 << QString()
             << QString();
     // Three branches of such keys: their full paths alone pass what a whole log holds.
@@ -109,27 +110,28 @@ void TestHostileLogs::survivesLog_data()
         branches << QString(deepest).replace(
                 firstKey, QLatin1Char('[') + QString(255, QLatin1Char(first)) + QLatin1Char('/'));
     QTest::newRow("three branches 512 keys deep below names of 255 characters")
-            << sealed(branches << machineTree()) << 1
+            << sealedLog(branches << machineTree()) << 1
             << "line 6 too long for a support log: the keys named up to here" << 1 << QString()
             << QString();
     QTest::newRow("key name of 256 characters")
-            << sealed(namedKeyLines(QString(256, QLatin1Char('k')), QStringLiteral("Pfad"))) << 1
+            << sealedLog(namedKeyLines(QString(256, QLatin1Char('k')), QStringLiteral("Pfad"))) << 1
             << "line 5 damaged (too long for a support log)" << 1 << QString() << "evil.exe";
     const QString injected = QStringLiteral("x\r\n") + runKey;
     QTest::newRow("key name with a line break and the Run key's header")
-            << sealed(namedKeyLines(injected, QStringLiteral("Pfad"))) << 0
+            << sealedLog(namedKeyLines(injected, QStringLiteral("Pfad"))) << 0
             << "16 lines, all intact and complete" << 1
             << "[" + userRoot + "\\x<U+000D><U+000A>" + runKey + "]"
             << "evil.exe";
     QTest::newRow("key name with a line break and a header that deletes")
-            << sealed(namedKeyLines(QStringLiteral("x\n[-HKEY_CURRENT_USER\\Software\\Microsoft]"),
-                                    QStringLiteral("Pfad")))
+            << sealedLog(
+                       namedKeyLines(QStringLiteral("x\n[-HKEY_CURRENT_USER\\Software\\Microsoft]"),
+                                     QStringLiteral("Pfad")))
             << 0 << "16 lines, all intact and complete" << 1
             << "\\x<U+000A>[-HKEY_CURRENT_USER\\Software\\Microsoft]]"
             << "[-";
     QTest::newRow("value name with a line break and a value")
-            << sealed(namedKeyLines(QStringLiteral("Player"),
-                                    QStringLiteral("Pfad\r\n\"Injected\"=\"1\"")))
+            << sealedLog(namedKeyLines(QStringLiteral("Player"),
+                                       QStringLiteral("Pfad\r\n\"Injected\"=\"1\"")))
             << 0 << "16 lines, all intact and complete" << 1
             << "[" + userRoot + "] \"Pfad<U+000D><U+000A>\"Injected\"=\"1\"\""
             << "Injected";

@@ -1,5 +1,6 @@
 #include "hostilelogs.h"
 
+#include "sealedlog.h"
 #include "supportlog/dumpnames.h"
 #include "supportlog/registrydump.h"
 #include "supportlog/repaircipher.h"
@@ -70,15 +71,6 @@ QStringList deepValueLog(int depth)
     return lines + machineTree();
 }
 
-QByteArray sealed(const QStringList &lines)
-{
-    RepairCipher cipher(SupportLogKey);
-    QByteArray content;
-    for (const QString &line : lines)
-        content += cipher.encryptTextToBase64(line).toLatin1() + '\n';
-    return content;
-}
-
 QByteArray sealedPlain(const QString &line)
 {
     RepairCipher cipher(SupportLogKey);
@@ -133,8 +125,8 @@ QStringList namedKeyLines(const QString &name, const QString &valueName)
 
 QVector<AttackerLog> attackerLogs()
 {
-    const QByteArray opening = sealed(userOpening());
-    const QByteArray closing = sealed(machineTree());
+    const QByteArray opening = sealedLog(userOpening());
+    const QByteArray closing = sealedLog(machineTree());
     const QString lineStart = longValueLine(0);
     QVector<AttackerLog> logs;
     logs.append({ QStringLiteral("line opening to 1 GiB"),
@@ -147,26 +139,26 @@ QVector<AttackerLog> attackerLogs()
     logs.append({ QStringLiteral("eight lines of 256 MiB"), eight + closing });
     for (const int depth : { 100000, 10000 })
         logs.append({ QStringLiteral("value %1 keys deep").arg(depth),
-                      opening + sealed({ deepValueLine(depth) }) + closing });
+                      opening + sealedLog({ deepValueLine(depth) }) + closing });
     const QString deepest = deepValueLine(512, 255);
     logs.append({ QStringLiteral("two values 512 keys deep below names of 255 characters"),
                   opening
-                          + sealed({ deepest,
-                                     QString(deepest).replace(QStringLiteral("/Tief]"),
-                                                              QStringLiteral("/Tieg]")) })
+                          + sealedLog({ deepest,
+                                        QString(deepest).replace(QStringLiteral("/Tief]"),
+                                                                 QStringLiteral("/Tieg]")) })
                           + closing });
     const QString runKey = QStringLiteral(
             "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]");
     logs.append(
             { QStringLiteral("key name with a line break and the Run key's header"),
-              sealed(namedKeyLines(QStringLiteral("x\r\n") + runKey, QStringLiteral("Pfad"))) });
+              sealedLog(namedKeyLines(QStringLiteral("x\r\n") + runKey, QStringLiteral("Pfad"))) });
     logs.append({ QStringLiteral("key name with a line break and a header that deletes"),
-                  sealed(namedKeyLines(QStringLiteral("x\n[-HKEY_CURRENT_USER\\Software\\Wine]"),
-                                       QStringLiteral("Pfad"))) });
+                  sealedLog(namedKeyLines(QStringLiteral("x\n[-HKEY_CURRENT_USER\\Software\\Wine]"),
+                                          QStringLiteral("Pfad"))) });
     logs.append({ QStringLiteral("value name with a line break and a value"),
-                  sealed(namedKeyLines(QStringLiteral("Player"),
-                                       QStringLiteral("Pfad\r\n") + runKey
-                                               + QStringLiteral("\r\n\"updater\"=\"evil\""))) });
+                  sealedLog(namedKeyLines(QStringLiteral("Player"),
+                                          QStringLiteral("Pfad\r\n") + runKey
+                                                  + QStringLiteral("\r\n\"updater\"=\"evil\""))) });
     return logs;
 }
 

@@ -20,8 +20,6 @@ QStringList ordinaryLog(int values);
 // A whole log of one value at the given depth below the hive, as the dump writes it: a line for
 // it in the block of each key above it.
 QStringList deepValueLog(int depth);
-// A file of the lines, each sealed as the tool seals it.
-QByteArray sealed(const QStringList &lines);
 
 // One line sealed uncompressed, however well it would compress.
 QByteArray sealedPlain(const QString &line);
