@@ -1,5 +1,6 @@
 #include "repairlog/logcheck.h"
 
+#include "repairlog/loglimits.h"
 #include "repairlog/visibletext.h"
 #include "supportlog/dumpnames.h"
 #include "supportlog/registrydump.h"
@@ -20,6 +21,8 @@ public:
     QVector<ExpectedLine> lines;
     // Per tree, the index of the last line of its first block.
     QVector<int> firstBlockEnds;
+    // True when the lines the trees call for pass a whole log's ceiling; the prediction stops.
+    bool full = false;
 
     void predict(const LogTrees &trees)
     {
@@ -40,50 +43,69 @@ public:
     }
 
 private:
+    qint64 predictedSize = 0;
+
     void structure(const QString &text)
     {
         lines.append({ text, text, ExpectedLine::Structure, nullptr, nullptr });
     }
 
-    static void collect(const LogKey &key, QStringList *keyNames,
-                        QVector<QPair<QString, const LogValue *>> *values)
+    static void collect(const LogKey &top, QVector<QPair<QString, const LogValue *>> *values)
     {
-        for (const LogValue &value : key.values)
-            values->append({ dumpRelativeKey(*keyNames, value.name), &value });
-        for (const auto &child : key.children) {
-            if (!child->named)
-                continue;
-            keyNames->append(child->name);
-            collect(*child, keyNames, values);
-            keyNames->removeLast();
-        }
+        // The names of the keys from top down to the one visited.
+        QStringList keyNames;
+        walkDepthFirst(top, [&keyNames, values](const LogKey &key, int depth) {
+            if (depth > 0 && !key.named)
+                return false;
+            keyNames.erase(keyNames.begin() + qMax(0, depth - 1), keyNames.end());
+            if (depth > 0)
+                keyNames.append(key.name);
+            for (const LogValue &value : key.values)
+                values->append({ dumpRelativeKey(keyNames, value.name), &value });
+            return true;
+        });
     }
 
     // The settings layer lists every value below the key, sorted by its relative name.
     void keyLines(const LogKey &key, const QString &path)
     {
+        if (full)
+            return;
         QVector<QPair<QString, const LogValue *>> values;
-        QStringList keyNames;
-        collect(key, &keyNames, &values);
+        collect(key, &values);
         std::sort(values.begin(), values.end(),
                   [](const QPair<QString, const LogValue *> &a,
                      const QPair<QString, const LogValue *> &b) { return a.first < b.first; });
         for (const auto &value : qAsConst(values)) {
             const QString text = dumpKeyLine(path, value.first, value.second->text);
+            // The dump writes a value once for every key above it: trees that a short forged log
+            // sets deep would take far more lines than any genuine log holds.
+            predictedSize += text.size();
+            if (predictedSize > LogLimits::MaxLogBytes) {
+                full = true;
+                return;
+            }
             lines.append({ text, text.left(idLength(path, value.first)), ExpectedLine::Value, &key,
                            value.second });
         }
     }
 
-    void nested(const LogKey &key, const QString &path)
+    // The blocks of the keys below key, depth first.
+    void nested(const LogKey &top, const QString &topPath)
     {
-        for (const auto &child : key.children) {
-            const QString childPath = path + QLatin1Char('\\') + dumpPathName(child->name);
-            structure(dumpBlankLine());
-            structure(dumpSeparator());
-            keyLines(*child, childPath);
-            nested(*child, childPath);
-        }
+        // The paths of the keys from top down to the one visited.
+        QStringList paths;
+        walkDepthFirst(top, [this, &paths, &topPath](const LogKey &key, int depth) {
+            paths.erase(paths.begin() + depth, paths.end());
+            paths.append(depth == 0 ? topPath
+                                    : paths.last() + QLatin1Char('\\') + dumpPathName(key.name));
+            if (depth > 0) {
+                structure(dumpBlankLine());
+                structure(dumpSeparator());
+                keyLines(key, paths.last());
+            }
+            return true;
+        });
     }
 };
 
@@ -111,6 +133,8 @@ public:
         predictor.predict(trees);
         expected = predictor.lines;
         firstBlockEnds = predictor.firstBlockEnds;
+        tooLarge = predictor.full;
+        tooLargeAt = trees.tooLargeAt;
         for (const LogLine &line : actual)
             ids.append(line.intact ? idOf(line) : QString());
         actualMatch.fill(-1, actual.size());
@@ -122,6 +146,24 @@ public:
 
     LogCheck check()
     {
+        result.linesRead = actual.size();
+        result.linesExpected = expected.size();
+        // Trees past what a log can hold are no log's: nothing to compare them with.
+        if (tooLargeAt > 0) {
+            add(tooLargeAt,
+                QStringLiteral("line %1 too long for a support log: the keys named up to here "
+                               "pass what a support log can hold; the check stops there")
+                        .arg(tooLargeAt),
+                LosesValues);
+            return result;
+        }
+        if (tooLarge) {
+            add(0,
+                QStringLiteral("too long for a support log: the lines its trees call for pass "
+                               "what a support log can hold; the check stops"),
+                LosesValues);
+            return result;
+        }
         const QVector<QPair<int, int>> anchors = keptAnchors();
         QPair<int, int> previous(-1, -1);
         for (const auto &anchor :
@@ -461,6 +503,8 @@ private:
     QVector<int> repeats;
     QVector<int> expectedMatch;
     QVector<int> linesBefore;
+    bool tooLarge = false;
+    int tooLargeAt = 0;
     LogCheck result;
 };
 

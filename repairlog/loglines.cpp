@@ -1,5 +1,7 @@
 #include "repairlog/loglines.h"
 
+#include "repairlog/boundedinflate.h"
+#include "repairlog/loglimits.h"
 #include "supportlog/repaircipher.h"
 #include "supportlog/supportlogkey.h"
 
@@ -17,34 +19,52 @@ bool isBase64(const QByteArray &line)
             && base64.match(QString::fromLatin1(line.constData(), line.size())).hasMatch();
 }
 
-// Opens one line of a log; on failure, says why in words.
+// Opens one line of a log; on failure, says why in words. The reader inflates a compressed
+// payload itself, within the line's ceiling, whatever its size prefix claims.
 QString openLine(RepairCipher &cipher, const QByteArray &line, QString *reason)
 {
+    // Base64 holds three bytes in four characters; a record carries at most 23 besides its data.
+    if (line.size() > qint64(LogLimits::MaxLineBytes) / 3 * 4 + 32) {
+        *reason = tooLong();
+        return QString();
+    }
     if (!isBase64(line)) {
         *reason = QStringLiteral("not Base64");
         return QString();
     }
-    const QByteArray record = QByteArray::fromBase64(line);
-    const QString text = cipher.decryptBytesToText(record);
+    QByteArray record = QByteArray::fromBase64(line);
+    // The flags lie outside the integrity block: without the compressed flag the record opens
+    // to its payload as stored.
+    const bool compressed = record.size() > 1 && (record.at(1) & RepairCipher::FlagCompressed);
+    if (compressed)
+        record[1] = char(record.at(1) & ~RepairCipher::FlagCompressed);
+    QByteArray plaintext = cipher.decryptBytes(record);
     switch (cipher.lastStatus()) {
     case RepairCipher::CipherOk:
-        return text;
+        break;
     case RepairCipher::CipherBadHeader:
         *reason = QStringLiteral("bad header");
         return QString();
     default:
-        break;
+        *reason = QStringLiteral("integrity mismatch");
+        return QString();
     }
-    // A record whose check holds when its compressed flag is taken away is intact but for the
-    // compressed data.
-    QByteArray uncompressed = record;
-    uncompressed[1] = char(uncompressed.at(1) & ~RepairCipher::FlagCompressed);
-    const bool compressed = uncompressed != record;
-    cipher.decryptBytes(uncompressed);
-    *reason = compressed && cipher.lastStatus() == RepairCipher::CipherOk
-            ? QStringLiteral("corrupt compressed data")
-            : QStringLiteral("integrity mismatch");
-    return QString();
+    if (compressed) {
+        const BoundedInflate inflated = inflateBounded(plaintext, LogLimits::MaxLineBytes);
+        if (inflated.outcome == BoundedInflate::TooLong) {
+            *reason = tooLong();
+            return QString();
+        }
+        if (inflated.outcome == BoundedInflate::Corrupt) {
+            *reason = QStringLiteral("corrupt compressed data");
+            return QString();
+        }
+        plaintext = inflated.data;
+    } else if (plaintext.size() > LogLimits::MaxLineBytes) {
+        *reason = tooLong();
+        return QString();
+    }
+    return QString::fromUtf8(plaintext.constData(), plaintext.size());
 }
 
 } // namespace
@@ -61,20 +81,55 @@ QList<QByteArray> splitLines(const QByteArray &content)
     return lines;
 }
 
-QVector<LogLine> openLogLines(const QByteArray &content)
+struct LogLineOpener::State
 {
-    RepairCipher cipher(SupportLogKey);
-    const QList<QByteArray> raw = splitLines(content);
+    RepairCipher cipher{ SupportLogKey };
+    RegistryLimitCheck limits;
+    int lines = 0;
+    qint64 bytes = 0;
+};
+
+LogLineOpener::LogLineOpener()
+    : state(std::make_unique<State>())
+{ }
+
+LogLineOpener::~LogLineOpener() = default;
+
+bool LogLineOpener::full() const
+{
+    return state->bytes > LogLimits::MaxLogBytes;
+}
+
+QVector<LogLine> LogLineOpener::open(const QByteArray &part)
+{
     QVector<LogLine> lines;
+    if (full())
+        return lines;
+    const QList<QByteArray> raw = splitLines(part);
     lines.reserve(raw.size());
     for (const QByteArray &line : raw) {
         LogLine opened;
-        opened.number = lines.size() + 1;
-        opened.text = openLine(cipher, line.trimmed(), &opened.damage);
+        opened.number = ++state->lines;
+        opened.text = openLine(state->cipher, line.trimmed(), &opened.damage);
+        if (opened.damage.isEmpty())
+            opened.damage = state->limits.check(opened.text);
+        state->bytes += qMax(line.size(), opened.text.size()) + LogLimits::LineOverhead;
+        if (full())
+            opened.damage = QStringLiteral("too long for a support log: the lines from here on "
+                                           "are not read");
         opened.intact = opened.damage.isEmpty();
+        if (!opened.intact)
+            opened.text.clear();
         lines.append(opened);
+        if (full())
+            break;
     }
     return lines;
+}
+
+QVector<LogLine> openLogLines(const QByteArray &content)
+{
+    return LogLineOpener().open(content);
 }
 
 QString notASupportLog(const QVector<LogLine> &lines)

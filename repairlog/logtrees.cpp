@@ -1,5 +1,6 @@
 #include "repairlog/logtrees.h"
 
+#include "repairlog/loglimits.h"
 #include "supportlog/dumpnames.h"
 #include "supportlog/registrydump.h"
 
@@ -9,10 +10,24 @@
 #include <algorithm>
 #include <map>
 
+LogKey::~LogKey()
+{
+    std::vector<std::unique_ptr<LogKey>> doomed = std::move(children);
+    while (!doomed.empty()) {
+        std::unique_ptr<LogKey> key = std::move(doomed.back());
+        doomed.pop_back();
+        for (auto &child : key->children)
+            doomed.push_back(std::move(child));
+        key->children.clear();
+    }
+}
+
 QString LogKey::path() const
 {
-    const QString own = named ? name : QStringLiteral("?");
-    return parent ? parent->path() + QLatin1Char('\\') + own : own;
+    QStringList names;
+    for (const LogKey *key = this; key; key = key->parent)
+        names.prepend(key->named ? key->name : QStringLiteral("?"));
+    return names.join(QLatin1Char('\\'));
 }
 
 LogKey *LogKey::child(const QString &childName) const
@@ -84,16 +99,29 @@ private:
         return -1;
     }
 
+    // The key below node at names, made with the keys on the way; null once the full paths of
+    // all keys made would pass a whole log's ceiling, which a genuine log, naming each in its
+    // lines, cannot.
     LogKey *make(LogKey *node, const QStringList &names, int line)
     {
         for (const QString &name : names) {
-            LogKey *&next = childIndex[qMakePair(node, name)];
+            const auto at = qMakePair<const LogKey *, QString>(node, name);
+            LogKey *next = childIndex.value(at);
             if (!next) {
+                const qint64 pathSize = pathSizes.value(node, node->name.size()) + 1 + name.size();
+                pathsSize += pathSize;
+                if (trees.tooLargeAt > 0 || pathsSize > LogLimits::MaxLogBytes) {
+                    if (trees.tooLargeAt == 0)
+                        trees.tooLargeAt = line;
+                    return nullptr;
+                }
                 node->children.push_back(std::make_unique<LogKey>());
                 next = node->children.back().get();
                 next->name = name;
                 next->line = line;
                 next->parent = node;
+                childIndex.insert(at, next);
+                pathSizes.insert(next, pathSize);
             }
             node = next;
         }
@@ -121,13 +149,15 @@ private:
             QStringList names;
             QString valueName;
             if (lastRoot >= 0 && readDumpRelativeKey(name, &names, &valueName)) {
-                kind = Kind::KeyLine;
                 key = make(trees.roots.at(lastRoot).get(), lastBelow, line.number);
-                LogKey *holder = make(key, names, line.number);
-                const int known = valueIndex.size();
-                valueIndex.insert(qMakePair(holder, valueName));
-                if (valueIndex.size() > known)
-                    holder->values.append({ valueName, text, line.number });
+                LogKey *holder = key ? make(key, names, line.number) : nullptr;
+                if (holder) {
+                    kind = Kind::KeyLine;
+                    const int known = valueIndex.size();
+                    valueIndex.insert(qMakePair(holder, valueName));
+                    if (valueIndex.size() > known)
+                        holder->values.append({ valueName, text, line.number });
+                }
             }
         } else {
             for (int i = 0; i < rootPaths.size() && kind == Kind::Other; ++i) {
@@ -140,8 +170,9 @@ private:
             }
             const int root = kind == Kind::Other ? rootOf(line.text, &below) : -1;
             if (root >= 0 && below.size() == 1) {
-                kind = Kind::GroupPath;
                 key = make(trees.roots.at(root).get(), below, line.number);
+                if (key)
+                    kind = Kind::GroupPath;
             }
         }
         kinds.append(kind);
@@ -149,23 +180,25 @@ private:
     }
 
     // In the dump's order: by the names as the log writes them.
-    static void sortChildren(LogKey *key)
+    static void sortChildren(LogKey *root)
     {
-        std::sort(key->children.begin(), key->children.end(),
-                  [](const std::unique_ptr<LogKey> &a, const std::unique_ptr<LogKey> &b) {
-                      return dumpPathName(a->name) < dumpPathName(b->name);
-                  });
-        for (const auto &child : key->children)
-            sortChildren(child.get());
+        walkDepthFirst(*root, [](LogKey &key, int) {
+            std::sort(key.children.begin(), key.children.end(),
+                      [](const std::unique_ptr<LogKey> &a, const std::unique_ptr<LogKey> &b) {
+                          return dumpPathName(a->name) < dumpPathName(b->name);
+                      });
+            return true;
+        });
     }
 
     Kind kindAt(int i) const { return i < kinds.size() ? kinds.at(i) : Kind::End; }
 
-    static void listInOrder(LogKey *key, QVector<LogKey *> *order)
+    static void listInOrder(LogKey *root, QVector<LogKey *> *order)
     {
-        order->append(key);
-        for (const auto &child : key->children)
-            listInOrder(child.get(), order);
+        walkDepthFirst(*root, [order](LogKey &key, int) {
+            order->append(&key);
+            return true;
+        });
     }
 
     // A block of a key below the first level opens with a blank line and a separator and holds
@@ -314,6 +347,9 @@ private:
     // The keys and values made so far, by their parent and name.
     QHash<QPair<const LogKey *, QString>, LogKey *> childIndex;
     QSet<QPair<const LogKey *, QString>> valueIndex;
+    // The length of each key's full path, and of all of them together.
+    QHash<const LogKey *, qint64> pathSizes;
+    qint64 pathsSize = 0;
     QString lastPath;
     int lastRoot = -1;
     QStringList lastBelow;

@@ -2,6 +2,7 @@
 
 #include "repairlog/logcheck.h"
 #include "repairlog/logdiff.h"
+#include "repairlog/loglimits.h"
 #include "repairlog/loglines.h"
 #include "repairlog/logtreeformat.h"
 #include "repairlog/logtrees.h"
@@ -41,6 +42,21 @@ QStringList fileArguments(const QString &command)
     return { QStringLiteral("FILE") };
 }
 
+// The device's bytes up to just past a whole log's ceiling, past which nothing is opened; read
+// piece by piece, since reading the ceiling at once would reserve all of it.
+QByteArray readLogBytes(QIODevice *device)
+{
+    const qint64 most = LogLimits::MaxLogBytes + 1;
+    QByteArray content;
+    while (content.size() < most) {
+        const QByteArray piece = device->read(qMin<qint64>(1 << 20, most - content.size()));
+        if (piece.isEmpty())
+            break;
+        content += piece;
+    }
+    return content;
+}
+
 const QStringList commands
         = { QStringLiteral("open"), QStringLiteral("check"), QStringLiteral("tree"),
             QStringLiteral("reg"),  QStringLiteral("diff"),  QStringLiteral("seal") };
@@ -69,8 +85,9 @@ int RepairLogTool::run(const QStringList &arguments)
             "  diff FILE1 FILE2 print the values added, removed and changed from FILE1 to FILE2\n"
             "  seal             read UTF-8 text lines from standard input and write them to\n"
             "                   standard output as a log, as the RepairTool does\n\n"
-            "A control character in a log's text (a line break, an escape) is shown by its\n"
-            "code, as <U+000A>.\n\n"
+            "A control character in a log's text (a line break, an escape), a line or\n"
+            "paragraph separator and a format character that reorders or hides text (U+202E,\n"
+            "U+200B) are shown by their code, as <U+000A>.\n\n"
             "Exit codes: 0 the log is intact and complete, 1 it is damaged, incomplete or no\n"
             "support log (reported on standard error, by check on standard output), 2 the file\n"
             "cannot be read or the command line is wrong."));
@@ -159,12 +176,12 @@ int RepairLogTool::runCommand(const QString &command, const QStringList &files,
 bool RepairLogTool::read(const QString &path, QByteArray *content)
 {
     if (path == QLatin1String("-")) {
-        *content = input->readAll();
+        *content = readLogBytes(input);
         return true;
     }
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
-        *content = file.readAll();
+        *content = readLogBytes(&file);
         if (file.error() == QFileDevice::NoError)
             return true;
     }
@@ -246,7 +263,19 @@ int RepairLogTool::writeRegFile(const QString &path, const QString &hive, const 
     LoadedLog log;
     if (const int failed = load(path, &log))
         return failed;
-    const QByteArray regFile = logTreesToRegFile(log.trees, hive);
+    QStringList leftOut;
+    const QByteArray regFile = logTreesToRegFile(log.trees, hive, &leftOut);
+    for (const QString &name : qAsConst(leftOut))
+        print(errors,
+              QStringLiteral("repairlog: left out of the .reg file with everything below it, "
+                             "since a .reg file cannot hold its name: %1\n")
+                      .arg(name));
+    if (regFile.isEmpty()) {
+        print(errors,
+              QStringLiteral("repairlog: the .reg file does not read back as the keys and values "
+                             "of the log's trees; nothing written\n"));
+        return ExitUnusable;
+    }
     if (outputPath.isEmpty()) {
         output->write(regFile);
     } else {
@@ -259,10 +288,9 @@ int RepairLogTool::writeRegFile(const QString &path, const QString &hive, const 
             return ExitUnusable;
         }
     }
-    if (log.check.intactAndComplete())
-        return ExitOk;
-    print(errors, log.check.report());
-    return ExitDamagedLines;
+    if (!log.check.intactAndComplete())
+        print(errors, log.check.report());
+    return log.check.intactAndComplete() && leftOut.isEmpty() ? ExitOk : ExitDamagedLines;
 }
 
 int RepairLogTool::diffLogs(const QString &before, const QString &after)

@@ -1,3 +1,4 @@
+#include "fuzzinput.h"
 #include "supportlog/repaircipher.h"
 
 #include <QByteArray>
@@ -6,8 +7,6 @@
 #include <cstdlib>
 
 namespace {
-
-void dropMessages(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 // The policy and mode of a sealing, from one byte of the input.
 RepairCipher sealerFor(quint8 choice)
@@ -22,8 +21,7 @@ RepairCipher sealerFor(quint8 choice)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    // The cipher's and qUncompress's warnings would drown the fuzzer's own output.
-    qInstallMessageHandler(dropMessages);
+    dropQtMessages();
     return 0;
 }
 
@@ -31,8 +29,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 // proportion; sealed under any settings, it must open to itself.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray input
-            = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
+    const QByteArray input = fuzzInput(data, size);
     RepairCipher cipher(Q_UINT64_C(0x0123456789ABCDEF));
     const QByteArray opened = cipher.decryptBytes(input);
     if (cipher.lastStatus() != RepairCipher::CipherOk && !opened.isEmpty())

@@ -956,6 +956,22 @@ void TestRepairLogTool::showsWhatALogCannotTell_data()
                     + QString(note).replace(QLatin1Char('\n'), QLatin1String("<U+000A>"))
                     + QLatin1Char('\n') + tail.first() + QLatin1Char('\n')
             << QString();
+    // A name or text that a line or paragraph separator would break, or a format character
+    // would reorder or hide, shows their codes.
+    const QString posing
+            = QStringLiteral("[%1] + [Pfad\u2028x]: a\u2029b\u202Ec\u200Bd").arg(userRoot);
+    for (const QString command : { "open", "tree" })
+        QTest::newRow(qPrintable(command + ": separators and format characters by code"))
+                << QStringList{ command, file1 }
+                << QList<QByteArray>{ joined(sealedLines(head + QStringList(posing) + tail)) }
+                << QByteArray() << 0
+                << (command == QLatin1String("open")
+                            ? QStringLiteral(
+                                      "[%1] + [Pfad<U+2028>x]: a<U+2029>b<U+202E>c<U+200B>d\n")
+                                      .arg(userRoot)
+                            : QStringLiteral(
+                                    "\"Pfad<U+2028>x\"=\"a<U+2029>b<U+202E>c<U+200B>d\"\n"))
+                << QString();
     {
         QList<QByteArray> crafted = log;
         crafted.insert(5,

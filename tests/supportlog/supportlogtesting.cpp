@@ -2,8 +2,6 @@
 
 #include "modalanswerer.h"
 #include "registryseed.h"
-#include "supportlog/repaircipher.h"
-#include "supportlog/supportlogkey.h"
 
 #include <QDialog>
 #include <QFileDialog>
@@ -92,15 +90,6 @@ ReaderRun runReader(const QStringList &arguments)
     run.output = QString::fromUtf8(reader.readAllStandardOutput());
     run.errors = QString::fromUtf8(reader.readAllStandardError());
     return run;
-}
-
-QByteArray sealedLog(const QStringList &lines)
-{
-    RepairCipher cipher(SupportLogKey);
-    QByteArray content;
-    for (const QString &line : lines)
-        content += cipher.encryptTextToBase64(line).toLatin1() + '\n';
-    return content;
 }
 
 QByteArray damagedSealedLine(const QByteArray &sealedLine)

@@ -1,6 +1,8 @@
 #ifndef SUPPORTLOGTESTING_H
 #define SUPPORTLOGTESTING_H
 
+#include "sealedlog.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -47,8 +49,6 @@ struct ReaderRun
 };
 ReaderRun runReader(const QStringList &arguments);
 
-// The lines sealed as the tool seals them, one file line each.
-QByteArray sealedLog(const QStringList &lines);
 // A sealed line whose last enciphered byte changed on the way: its integrity check fails.
 QByteArray damagedSealedLine(const QByteArray &sealedLine);
 
