@@ -209,6 +209,8 @@ private slots:
     void opensLog();
     void copiesWhatHasFocus_data();
     void copiesWhatHasFocus();
+    void movesByKeyboard_data();
+    void movesByKeyboard();
     void fitsScreen();
 
 private:
@@ -630,6 +632,66 @@ void TestLogViewer::copiesWhatHasFocus()
     QCOMPARE(QApplication::clipboard()->text(), copied);
 }
 
+void TestLogViewer::movesByKeyboard_data()
+{
+    QTest::addColumn<QString>("view");
+    // Keys pressed one after another, and text typed between them ("text:...").
+    QTest::addColumn<QStringList>("keys");
+    // What shows then: "tree PATH" or "line N".
+    QTest::addColumn<QString>("shown");
+
+    const QString startLine = "line " + QString::number(start + 1);
+    const QString startRow = "tree " + userRoot + "\\Start";
+    QTest::newRow("next tab from the lines") << "lines" << QStringList{ "Ctrl+Tab" } << startRow;
+    QTest::newRow("previous tab from the tree")
+            << "tree" << QStringList{ "Ctrl+Shift+Tab" } << startLine;
+    QTest::newRow("line to its value") << "lines" << QStringList{ "Return" } << startRow;
+    QTest::newRow("copy of a value to the value")
+            << "lines" << QStringList{ "Ctrl+F", "text:Volume", "Return", "Ctrl+T" }
+            << "tree " + userRoot + "\\Player\\Volume";
+    QTest::newRow("value to its line") << "tree" << QStringList{ "Return" } << startLine;
+    QTest::newRow("search in the lines")
+            << "lines" << QStringList{ "Ctrl+F", "text:Volume", "Return" }
+            << "line " + QString::number(volumeCopy + 1);
+    QTest::newRow("search again") << "lines"
+                                  << QStringList{ "Ctrl+F", "text:Volume", "Return", "F3" }
+                                  << "line " + QString::number(volume + 1);
+}
+
+// Tabs, the way between a line and its row, and the search in the lines, from the keyboard.
+void TestLogViewer::movesByKeyboard()
+{
+    QFETCH(QString, view);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, shown);
+
+    const auto window = windowOn("intact");
+    QVERIFY(window);
+    auto *tabs = window->findChild<QTabWidget *>("tabs");
+    auto *tree = window->findChild<QTreeView *>("registryTree");
+    auto *lines = window->findChild<QTableView *>("linesView");
+    const QModelIndexList row
+            = tree->model()->match(tree->model()->index(0, 0), LogTreeModel::PathRole,
+                                   userRoot + "\\Start", 1, Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(row.size(), 1);
+    tree->setCurrentIndex(row.first());
+    lines->setCurrentIndex(lines->model()->index(start, 0));
+    tabs->setCurrentWidget(view == "lines" ? lines->parentWidget() : tree->parentWidget());
+    QApplication::setActiveWindow(window.get());
+    (view == "lines" ? static_cast<QWidget *>(lines) : tree)->setFocus();
+    for (const QString &key : qAsConst(keys)) {
+        if (key.startsWith("text:"))
+            QTest::keyClicks(QApplication::focusWidget(), key.mid(5));
+        else
+            QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
+    }
+    QCOMPARE(tabs->currentIndex() == 0
+                     ? "tree " + tree->currentIndex().data(LogTreeModel::PathRole).toString()
+                     : "line "
+                             + lines->currentIndex().data(LogLinesModel::LineNumberRole).toString(),
+             shown);
+}
+
 // However large the screen's text is scaled, the window opens within the screen.
 void TestLogViewer::fitsScreen()
 {
@@ -687,6 +749,12 @@ void TestLogViewer::opensLog()
     } else {
         window->openLog(logPath("gap"));
         window->openLog(path);
+        // Nothing of the log shown before stays while the next one is read.
+        QVERIFY(window->findChild<QLabel *>("verdictLabel")->text().startsWith("Reading "));
+        QVERIFY(window->findChild<QListWidget *>("findingsList")->isHidden());
+        QCOMPARE(treeOf(window.get())->rowCount(), 0);
+        QCOMPARE(window->findChild<QTableView *>("linesView")->model()->rowCount(), 0);
+        QCOMPARE(window->windowTitle(), QString("Kormand Log Viewer"));
     }
     QVERIFY(shown.wait(20000));
     // The first reading of two ends too, but what it read is never shown.
