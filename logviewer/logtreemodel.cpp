@@ -70,7 +70,7 @@ LogTreeModel::Mark markOf(const LogCheck &check, const LogValue *value)
 const QColor addedColor(0xcf, 0xe2, 0xfb);
 const QColor removedColor(0xe0, 0xe0, 0xe0);
 const QColor changedColor(0xe6, 0xd7, 0xf5);
-const QColor uncertainColor(0xf5, 0xf5, 0xf5);
+const QColor uncertainColor(0xec, 0xdc, 0xc8);
 
 // The losing findings that a tree, whose header stands at line and the next tree's at nextLine,
 // cannot vouch for: the ones within it, and every one if its header is not in the log.
@@ -468,10 +468,11 @@ QString LogTreeModel::status(const Node &node) const
     if (node.mark == LackingMark)
         parts << QStringLiteral("may lack values");
     if (node.changesBelow > 0)
-        parts << (node.uncertainBelow > 0 ? QStringLiteral("%1 changes, %2 uncertain")
-                                                    .arg(node.changesBelow)
-                                                    .arg(node.uncertainBelow)
-                                          : QStringLiteral("%1 changes").arg(node.changesBelow));
+        parts << (node.changesBelow == 1 ? QStringLiteral("1 change")
+                                         : QStringLiteral("%1 changes").arg(node.changesBelow))
+                        + (node.uncertainBelow > 0
+                                   ? QStringLiteral(", %1 uncertain").arg(node.uncertainBelow)
+                                   : QString());
     if (node.problemsBelow > 0)
         parts << QStringLiteral("%1 doubtful").arg(node.problemsBelow);
     return parts.join(QStringLiteral(", "));
