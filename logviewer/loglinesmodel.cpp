@@ -1,6 +1,7 @@
 #include "logviewer/loglinesmodel.h"
 
 #include "logviewer/viewerlog.h"
+#include "repairlog/visibletext.h"
 
 #include <QColor>
 #include <QFont>
@@ -9,6 +10,7 @@ namespace {
 
 const QColor damagedColor(0xf7, 0xd4, 0xd4);
 const QColor foundColor(0xfc, 0xe8, 0xb6);
+const QColor absentColor(0xe0, 0xe0, 0xe0);
 
 } // namespace
 
@@ -21,16 +23,57 @@ void LogLinesModel::setLog(const ViewerLog *shown)
     beginResetModel();
     log = shown;
     findings.clear();
+    rows.clear();
+    lineRows.clear();
+    findingRows.clear();
     if (log) {
-        for (const LogFinding &finding : log->check.findings)
-            findings[finding.line].append(finding.text);
+        const QVector<LogFinding> &found = log->check.findings;
+        // The findings stand in line order, one for the lines missing after line n after it.
+        int next = 0;
+        const auto placeAbsent = [&](int line) {
+            for (; next < found.size() && found.at(next).line <= line; ++next) {
+                if (!found.at(next).absent)
+                    continue;
+                findingRows.insert(next, rows.size());
+                rows.append(-1 - next);
+            }
+        };
+        rows.reserve(log->lines.size());
+        lineRows.reserve(log->lines.size());
+        placeAbsent(0);
+        for (int i = 0; i < log->lines.size(); ++i) {
+            lineRows.append(rows.size());
+            rows.append(i);
+            placeAbsent(log->lines.at(i).number);
+        }
+        placeAbsent(INT_MAX);
+        for (int k = 0; k < found.size(); ++k) {
+            if (!found.at(k).absent)
+                findings[found.at(k).line].append(found.at(k).text);
+            else if (!findingRows.contains(k))
+                findingRows.insert(k, rows.size() - 1);
+        }
     }
     endResetModel();
 }
 
+int LogLinesModel::rowOfLine(int line) const
+{
+    return line >= 1 && line <= lineRows.size() ? lineRows.at(line - 1) : -1;
+}
+
+int LogLinesModel::rowOfFinding(int finding) const
+{
+    if (findingRows.contains(finding))
+        return findingRows.value(finding);
+    return log && finding >= 0 && finding < log->check.findings.size()
+            ? rowOfLine(log->check.findings.at(finding).line)
+            : -1;
+}
+
 int LogLinesModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() || !log ? 0 : log->lines.size();
+    return parent.isValid() || !log ? 0 : rows.size();
 }
 
 int LogLinesModel::columnCount(const QModelIndex &parent) const
@@ -40,14 +83,42 @@ int LogLinesModel::columnCount(const QModelIndex &parent) const
 
 QVariant LogLinesModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || !log || index.row() >= log->lines.size())
+    if (!index.isValid() || !log || index.row() >= rows.size())
         return {};
-    const LogLine &line = log->lines.at(index.row());
+    const int at = rows.at(index.row());
+    if (at < 0) {
+        const LogFinding &finding = log->check.findings.at(-1 - at);
+        switch (role) {
+        case Qt::DisplayRole:
+            return index.column() == TextColumn
+                    ? QStringLiteral("\u2026 %1 \u2026").arg(finding.text)
+                    : QVariant();
+        case Qt::ToolTipRole:
+        case FindingsRole:
+            return role == FindingsRole ? QVariant(QStringList(finding.text))
+                                        : QVariant(finding.text);
+        case Qt::BackgroundRole:
+            return absentColor;
+        case Qt::FontRole: {
+            QFont font;
+            font.setItalic(true);
+            return font;
+        }
+        case IntactRole:
+            return false;
+        case LineNumberRole:
+            return 0;
+        default:
+            return {};
+        }
+    }
+    const LogLine &line = log->lines.at(at);
     switch (role) {
     case Qt::DisplayRole:
         if (index.column() == LineColumn)
             return line.number;
-        return line.intact ? line.text : QStringLiteral("damaged: %1").arg(line.damage);
+        return line.intact ? visibleText(line.text)
+                           : QStringLiteral("damaged: %1").arg(line.damage);
     case Qt::TextAlignmentRole:
         return index.column() == LineColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                             : QVariant();
@@ -71,6 +142,10 @@ QVariant LogLinesModel::data(const QModelIndex &index, int role) const
     }
     case IntactRole:
         return line.intact;
+    case LineNumberRole:
+        return line.number;
+    case RawTextRole:
+        return line.intact ? line.text : QString();
     default:
         return {};
     }

@@ -3,6 +3,7 @@
 #include "logviewer/viewerlog.h"
 #include "platform/registry/registrypath.h"
 #include "repairlog/logtreeformat.h"
+#include "repairlog/visibletext.h"
 
 #include <QApplication>
 #include <QColor>
@@ -28,6 +29,16 @@ struct LogTreeModel::Node
     Mark mark = NoMark;
     Change change = Unchanged;
     QString earlierText;
+    QStringList uncertainty;
+    // What the row itself, and with the rows below it, carries (Flag); how many changes and
+    // problems below.
+    int ownFlags = 0;
+    int flags = 0;
+    int changesBelow = 0;
+    int uncertainBelow = 0;
+    int problemsBelow = 0;
+    // Its place in the order the tree lists its rows.
+    int listedAt = 0;
     std::vector<Node *> children;
 
     bool isValue() const { return kind == ValueRow; }
@@ -55,9 +66,24 @@ LogTreeModel::Mark markOf(const LogCheck &check, const LogValue *value)
                                                 : LogTreeModel::RestoredMark;
 }
 
-const QColor addedColor(0xd5, 0xf2, 0xd5);
-const QColor removedColor(0xf7, 0xd4, 0xd4);
-const QColor changedColor(0xfc, 0xe8, 0xb6);
+// Hues the verdict bar does not use (green, amber and red speak of the log's integrity there).
+const QColor addedColor(0xcf, 0xe2, 0xfb);
+const QColor removedColor(0xe0, 0xe0, 0xe0);
+const QColor changedColor(0xe6, 0xd7, 0xf5);
+const QColor uncertainColor(0xec, 0xdc, 0xc8);
+
+// The losing findings that a tree, whose header stands at line and the next tree's at nextLine,
+// cannot vouch for: the ones within it, and every one if its header is not in the log.
+QStringList lackingNotes(const LogCheck &check, int line, int nextLine)
+{
+    QStringList notes;
+    for (const LogFinding &finding : check.findings) {
+        const int at = finding.line + (finding.absent ? 1 : 0);
+        if (finding.losesValues && (line == 0 || (at >= line && (nextLine == 0 || at < nextLine))))
+            notes.append(finding.text);
+    }
+    return notes;
+}
 
 } // namespace
 
@@ -72,8 +98,14 @@ public:
     {
         // Depth first by a list of pending keys, whose rows are placed when they are made.
         std::vector<std::pair<const LogKey *, Node *>> pending;
-        for (const auto &root : log.trees.roots)
-            pending.emplace_back(root.get(), addKey(nodes.front().get(), *root));
+        const auto &roots = log.trees.roots;
+        for (size_t i = 0; i < roots.size(); ++i) {
+            Node *node = addKey(nodes.front().get(), *roots.at(i));
+            const int nextLine = i + 1 < roots.size() ? roots.at(i + 1)->line : 0;
+            node->notes = lackingNotes(log.check, roots.at(i)->line, nextLine);
+            node->mark = node->notes.isEmpty() ? NoMark : LackingMark;
+            pending.emplace_back(roots.at(i).get(), node);
+        }
         while (!pending.empty()) {
             const LogKey *key = pending.back().first;
             Node *node = pending.back().second;
@@ -91,7 +123,7 @@ public:
     }
 
     // Marks the values that differ from the earlier log; the removed ones join the tree.
-    void compare(const ViewerLog &earlier, int *counts)
+    void compare(const ViewerLog &log, const ViewerLog &earlier, int *counts, int *uncertain)
     {
         for (const LogValueChange &change : earlier.changesToLater) {
             Node *node = nullptr;
@@ -102,17 +134,47 @@ public:
                 node->change = change.kind == LogValueChange::Added ? Added : Changed;
             }
             node->earlierText = change.before;
+            node->uncertainty = uncertaintyOf(change, earlier.check, log.check);
             ++counts[node->change];
+            if (!node->uncertainty.isEmpty())
+                ++uncertain[node->change];
         }
     }
 
-    void numberRows()
+    // Numbers the rows, lists them in the tree's order, and counts on each key what its rows
+    // below carry.
+    void finish(std::vector<Node *> *listed)
     {
         for (const auto &node : nodes) {
             for (int row = 0; row < int(node->children.size()); ++row)
                 node->children.at(row)->row = row;
+            node->ownFlags = (node->change != Unchanged ? ChangeFlag : 0)
+                    | (node->uncertainty.isEmpty() ? 0 : UncertainFlag)
+                    | (node->mark == DoubtfulMark || node->mark == LackingMark ? ProblemFlag : 0);
+            node->flags = node->ownFlags;
+        }
+        // Every parent was made before its children.
+        for (auto node = nodes.rbegin(); node != nodes.rend(); ++node) {
+            Node *parent = (*node)->parent;
+            if (!parent)
+                continue;
+            parent->flags |= (*node)->flags;
+            parent->changesBelow += (*node)->changesBelow + ((*node)->change != Unchanged);
+            parent->uncertainBelow += (*node)->uncertainBelow + !(*node)->uncertainty.isEmpty();
+            parent->problemsBelow += (*node)->problemsBelow + ((*node)->mark == DoubtfulMark);
+        }
+        std::vector<Node *> pending(nodes.front()->children.rbegin(),
+                                    nodes.front()->children.rend());
+        while (!pending.empty()) {
+            Node *node = pending.back();
+            pending.pop_back();
+            node->listedAt = int(listed->size());
+            listed->push_back(node);
+            pending.insert(pending.end(), node->children.rbegin(), node->children.rend());
         }
     }
+
+    QHash<const void *, Node *> rowsOf;
 
 private:
     Node *make(Node *parent, Kind kind)
@@ -136,6 +198,7 @@ private:
         parent->children.push_back(node);
         if (key.named)
             keys.insert(node->keyPath, node);
+        rowsOf.insert(&key, node);
         return node;
     }
 
@@ -151,6 +214,7 @@ private:
         node->mark = markOf(check, &value);
         key->children.push_back(node);
         values.insert({ node->keyPath, quotedName(node->name) }, node);
+        rowsOf.insert(&value, node);
     }
 
     // The key of a path, made with the keys above it where the later log has none.
@@ -213,6 +277,7 @@ LogTreeModel::LogTreeModel(QObject *parent)
     : QAbstractItemModel(parent)
     , restoredIcon(QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation))
     , doubtfulIcon(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning))
+    , lackingIcon(QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical))
 {
     nodes.push_back(std::make_unique<Node>());
 }
@@ -224,20 +289,112 @@ void LogTreeModel::setLog(const ViewerLog *log, const ViewerLog *earlier)
     beginResetModel();
     nodes.erase(nodes.begin() + 1, nodes.end());
     nodes.front()->children.clear();
+    listed.clear();
+    rowsOf.clear();
+    lineRows.clear();
+    shown = log;
+    comparing = log && earlier;
     std::fill(std::begin(changes), std::end(changes), 0);
+    std::fill(std::begin(uncertainChanges), std::end(uncertainChanges), 0);
+    doubtful = 0;
     if (log) {
         Builder builder(nodes);
         builder.build(*log);
         if (earlier)
-            builder.compare(*earlier, changes);
-        builder.numberRows();
+            builder.compare(*log, *earlier, changes, uncertainChanges);
+        builder.finish(&listed);
+        rowsOf = builder.rowsOf;
+        doubtful = log->check.doubtfulValues.size();
     }
     endResetModel();
 }
 
-int LogTreeModel::changeCount(Change change) const
+int LogTreeModel::changeCount(Change change, bool uncertain) const
 {
-    return changes[change];
+    return uncertain ? uncertainChanges[change] : changes[change];
+}
+
+QModelIndex LogTreeModel::nextFlagged(const QModelIndex &from, int flags, bool backwards) const
+{
+    const int step = backwards ? -1 : 1;
+    const int count = int(listed.size());
+    int at = from.isValid() ? nodeAt(from)->listedAt + step : (backwards ? count - 1 : 0);
+    for (; at >= 0 && at < count; at += step) {
+        const Node *node = listed.at(at);
+        if (node->ownFlags & flags)
+            return indexOf(node);
+    }
+    return {};
+}
+
+QModelIndex LogTreeModel::indexOfLine(int line) const
+{
+    if (!shown)
+        return {};
+    if (lineRows.isEmpty()) {
+        // A line stands for what the dump writes it for: each copy of a value, each key's path.
+        QHash<QString, Node *> byText;
+        for (const ExpectedLine &expected : predictLog(shown->trees)) {
+            const void *thing = expected.value ? static_cast<const void *>(expected.value)
+                    : expected.source == ExpectedLine::KeyName ? expected.key
+                                                               : nullptr;
+            if (Node *node = rowsOf.value(thing))
+                byText.insert(expected.text, node);
+        }
+        for (const LogLine &logLine : shown->lines) {
+            if (Node *node = logLine.intact ? byText.value(logLine.text) : nullptr)
+                lineRows.insert(logLine.number, node);
+        }
+        for (const Node *node : listed) {
+            if (node->line > 0 && !lineRows.contains(node->line))
+                lineRows.insert(node->line, const_cast<Node *>(node));
+        }
+    }
+    const Node *node = lineRows.value(line);
+    return node ? indexOf(node) : QModelIndex();
+}
+
+QModelIndex LogTreeModel::indexOfValue(const LogValue *value) const
+{
+    const Node *node = rowsOf.value(value);
+    return node ? indexOf(node) : QModelIndex();
+}
+
+QColor LogTreeModel::statusColor(Change change, bool uncertain)
+{
+    if (uncertain)
+        return uncertainColor;
+    switch (change) {
+    case Added:
+        return addedColor;
+    case Removed:
+        return removedColor;
+    case Changed:
+        return changedColor;
+    case Unchanged:
+        break;
+    }
+    return {};
+}
+
+QIcon LogTreeModel::markIcon(Mark mark) const
+{
+    switch (mark) {
+    case RestoredMark:
+        return restoredIcon;
+    case DoubtfulMark:
+        return doubtfulIcon;
+    case LackingMark:
+        return lackingIcon;
+    case NoMark:
+        break;
+    }
+    return {};
+}
+
+QModelIndex LogTreeModel::indexOf(const Node *node) const
+{
+    return createIndex(node->row, 0, const_cast<Node *>(node));
 }
 
 LogTreeModel::Node *LogTreeModel::nodeAt(const QModelIndex &index) const
@@ -273,7 +430,10 @@ int LogTreeModel::columnCount(const QModelIndex &) const
 
 QString LogTreeModel::toolTip(const Node &node) const
 {
-    QStringList lines = node.notes;
+    QStringList lines;
+    if (node.mark == LackingMark)
+        lines.append(QStringLiteral("The log cannot vouch for this tree: values may be lost"));
+    lines += node.notes;
     switch (node.change) {
     case Added:
         lines.append(QStringLiteral("Added since the earlier log"));
@@ -282,16 +442,40 @@ QString LogTreeModel::toolTip(const Node &node) const
         lines.append(QStringLiteral("Removed since the earlier log"));
         break;
     case Changed:
-        lines.append(
-                QStringLiteral("Changed since the earlier log, was \"%1\"").arg(node.earlierText));
+        lines.append(QStringLiteral("Changed since the earlier log, was \"%1\"")
+                             .arg(visibleText(node.earlierText)));
         break;
     case Unchanged:
         break;
     }
+    if (!node.uncertainty.isEmpty())
+        lines.append(QStringLiteral("Uncertain: ") + node.uncertainty.join(QStringLiteral("; ")));
     if (node.kind == UnnamedKeyRow)
         lines.append(QStringLiteral("An empty key whose name the log does not hold (line %1)")
                              .arg(node.line));
     return lines.join(QLatin1Char('\n'));
+}
+
+QString LogTreeModel::status(const Node &node) const
+{
+    static const QString changeWords[] = { QString(), QStringLiteral("added"),
+                                           QStringLiteral("removed"), QStringLiteral("changed") };
+    if (node.isValue()) {
+        const QString &word = changeWords[node.change];
+        return node.uncertainty.isEmpty() ? word : word + QStringLiteral(", uncertain");
+    }
+    QStringList parts;
+    if (node.mark == LackingMark)
+        parts << QStringLiteral("may lack values");
+    if (node.changesBelow > 0)
+        parts << (node.changesBelow == 1 ? QStringLiteral("1 change")
+                                         : QStringLiteral("%1 changes").arg(node.changesBelow))
+                        + (node.uncertainBelow > 0
+                                   ? QStringLiteral(", %1 uncertain").arg(node.uncertainBelow)
+                                   : QString());
+    if (node.problemsBelow > 0)
+        parts << QStringLiteral("%1 doubtful").arg(node.problemsBelow);
+    return parts.join(QStringLiteral(", "));
 }
 
 QVariant LogTreeModel::data(const QModelIndex &index, int role) const
@@ -301,37 +485,42 @@ QVariant LogTreeModel::data(const QModelIndex &index, int role) const
     const Node &node = *nodeAt(index);
     switch (role) {
     case Qt::DisplayRole:
-        if (index.column() == NameColumn)
-            return node.isValue() && node.name.isEmpty() ? QStringLiteral("(Default)") : node.name;
-        if (index.column() == TextColumn)
-            return node.kind == UnnamedKeyRow
-                    ? QStringLiteral("(an empty key; the log holds no name)")
-                    : node.text;
-        return node.line > 0 ? QVariant(node.line) : QVariant();
+        switch (index.column()) {
+        case NameColumn:
+            return node.isValue() && node.name.isEmpty() ? QStringLiteral("(Default)")
+                                                         : visibleText(node.name);
+        case TextColumn:
+            if (node.kind == UnnamedKeyRow)
+                return QStringLiteral("(an empty key; the log holds no name)");
+            if (node.mark == LackingMark && node.line == 0 && node.children.empty())
+                return QStringLiteral("(the log holds no line of this tree)");
+            return visibleText(node.text);
+        case EarlierColumn:
+            return node.change == Changed || node.change == Removed
+                    ? QVariant(visibleText(node.earlierText))
+                    : QVariant();
+        case StatusColumn:
+            return status(node);
+        default:
+            return node.line > 0 ? QVariant(node.line) : QVariant();
+        }
     case Qt::ToolTipRole: {
         const QString tip = toolTip(node);
         return tip.isEmpty() ? QVariant() : tip;
     }
     case Qt::DecorationRole:
-        if (index.column() != NameColumn || node.mark == NoMark)
-            return {};
-        return node.mark == RestoredMark ? restoredIcon : doubtfulIcon;
-    case Qt::BackgroundRole:
-        switch (node.change) {
-        case Added:
-            return addedColor;
-        case Removed:
-            return removedColor;
-        case Changed:
-            return changedColor;
-        case Unchanged:
-            return {};
-        }
-        return {};
+        return index.column() == NameColumn && node.mark != NoMark ? QVariant(markIcon(node.mark))
+                                                                   : QVariant();
+    case Qt::BackgroundRole: {
+        const QColor color = statusColor(node.change, !node.uncertainty.isEmpty());
+        return index.column() == StatusColumn && node.isValue() && color.isValid() ? QVariant(color)
+                                                                                   : QVariant();
+    }
     case Qt::FontRole: {
         QFont font;
-        font.setStrikeOut(node.change == Removed);
-        font.setItalic(node.kind == UnnamedKeyRow);
+        font.setStrikeOut(node.change == Removed && index.column() == NameColumn);
+        font.setItalic(node.kind == UnnamedKeyRow
+                       || (index.column() == StatusColumn && !node.uncertainty.isEmpty()));
         return font.strikeOut() || font.italic() ? QVariant(font) : QVariant();
     }
     case KindRole:
@@ -352,6 +541,14 @@ QVariant LogTreeModel::data(const QModelIndex &index, int role) const
         return node.change;
     case EarlierTextRole:
         return node.earlierText;
+    case UncertaintyRole:
+        return node.uncertainty;
+    case FlagsRole:
+        return node.flags;
+    case OwnFlagsRole:
+        return node.ownFlags;
+    case RawTextRole:
+        return node.text;
     default:
         return {};
     }
@@ -366,6 +563,10 @@ QVariant LogTreeModel::headerData(int section, Qt::Orientation orientation, int 
         return QStringLiteral("Name");
     case TextColumn:
         return QStringLiteral("Text");
+    case EarlierColumn:
+        return QStringLiteral("Earlier");
+    case StatusColumn:
+        return QStringLiteral("Status");
     case LineColumn:
         return QStringLiteral("Line");
     default:

@@ -5,9 +5,13 @@
 #include "logviewer/logloader.h"
 #include "logviewer/logtreemodel.h"
 #include "repairlog/logtreeformat.h"
+#include "repairlog/visibletext.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QCursor>
+#include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -24,6 +28,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QSaveFile>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -31,6 +36,7 @@
 #include <QTableView>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QtEndian>
 
 namespace {
 
@@ -67,6 +73,41 @@ VerdictColors colorsOf(LogVerdict::Severity severity)
     return { QColor(0xc6, 0x28, 0x28), Qt::white };
 }
 
+// A file as support tells two logs of one ticket apart: its name, its folder and its date.
+QString describeFile(const QString &path)
+{
+    const QFileInfo file(path);
+    return QStringLiteral("%1 in %2, %3")
+            .arg(file.fileName(), file.absoluteDir().dirName(),
+                 file.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
+QString counted(int count, const QString &what, int uncertain)
+{
+    QString text = QStringLiteral("%1 %2").arg(count).arg(what);
+    if (uncertain > 0)
+        text += QStringLiteral(" (%1 of them uncertain)").arg(uncertain);
+    return text;
+}
+
+// What a mark or status colour is called in the legend, and what it means in its tool tip.
+template<typename Kind>
+struct LegendEntry
+{
+    Kind what;
+    QString word;
+    QString meaning;
+};
+
+// Text as UTF-16LE, the encoding of a Registry Editor file.
+QByteArray utf16le(const QString &text)
+{
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    for (int i = 0; i < text.size(); ++i)
+        qToLittleEndian<quint16>(text.at(i).unicode(), bytes.data() + 2 * i);
+    return bytes;
+}
+
 } // namespace
 
 LogViewerWindow::LogViewerWindow(QWidget *parent)
@@ -88,6 +129,7 @@ LogViewerWindow::LogViewerWindow(QWidget *parent)
     verdictLabel->setObjectName(QStringLiteral("verdictLabel"));
     verdictLabel->setAutoFillBackground(true);
     verdictLabel->setMargin(6);
+    verdictLabel->setWordWrap(true);
     verdictLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont bold = verdictLabel->font();
     bold.setBold(true);
@@ -96,12 +138,12 @@ LogViewerWindow::LogViewerWindow(QWidget *parent)
 
     findingsList = new QListWidget(central);
     findingsList->setObjectName(QStringLiteral("findingsList"));
-    findingsList->setToolTip(QStringLiteral("Click a finding to see its line"));
+    findingsList->setToolTip(QStringLiteral("Click a finding to see its line and value"));
     findingsList->hide();
     connect(findingsList, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem *item) { showLine(item->data(Qt::UserRole).toInt()); });
+            [this](QListWidgetItem *item) { showFinding(findingsList->row(item)); });
     connect(findingsList, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem *item) { showLine(item->data(Qt::UserRole).toInt()); });
+            [this](QListWidgetItem *item) { showFinding(findingsList->row(item)); });
     layout->addWidget(findingsList);
 
     tabs = new QTabWidget(central);
@@ -126,7 +168,18 @@ LogViewerWindow::LogViewerWindow(QWidget *parent)
     filterTimer.setSingleShot(true);
     filterTimer.setInterval(filterDelayMs);
     connect(&filterTimer, &QTimer::timeout, this, &LogViewerWindow::applyFilter);
-    resize(1000, 700);
+    fitToScreen();
+}
+
+void LogViewerWindow::fitToScreen()
+{
+    QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    // Room for the frame and title bar, which the window does not have yet.
+    const QRect available = screen->availableGeometry().adjusted(0, 0, -16, -48);
+    resize(QSize(1000, 700).boundedTo(available.size()));
+    move(available.center() - rect().center());
 }
 
 LogViewerWindow::~LogViewerWindow()
@@ -137,35 +190,92 @@ LogViewerWindow::~LogViewerWindow()
 
 void LogViewerWindow::buildMenus()
 {
+    const auto named = [](QAction *action, const char *name) {
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(QStringLiteral("&Open\u2026"), this, &LogViewerWindow::chooseLog,
-                    QKeySequence::Open)
-            ->setObjectName(QStringLiteral("openAction"));
+    named(file->addAction(QStringLiteral("&Open\u2026"), this, &LogViewerWindow::chooseLog,
+                          QKeySequence::Open),
+          "openAction");
     recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
     recentMenu->setObjectName(QStringLiteral("recentMenu"));
     // Filled as it opens: another window may have opened a log since.
     connect(recentMenu, &QMenu::aboutToShow, this, &LogViewerWindow::fillRecentMenu);
-    compareAction = file->addAction(QStringLiteral("&Compare with Earlier Log\u2026"), this,
-                                    &LogViewerWindow::chooseEarlierLog);
-    compareAction->setObjectName(QStringLiteral("compareAction"));
-    exportAction = file->addAction(QStringLiteral("&Export as .reg File\u2026"), this,
-                                   &LogViewerWindow::chooseExportFile);
-    exportAction->setObjectName(QStringLiteral("exportAction"));
+    compareAction = named(file->addAction(QStringLiteral("&Compare with Earlier Log\u2026"), this,
+                                          &LogViewerWindow::chooseEarlierLog,
+                                          QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_O)),
+                          "compareAction");
+    exportAction = named(file->addAction(QStringLiteral("&Export as .reg File\u2026"), this,
+                                         &LogViewerWindow::chooseExportFile,
+                                         QKeySequence(Qt::CTRL + Qt::Key_E)),
+                         "exportAction");
     file->addSeparator();
     file->addAction(QStringLiteral("&Quit"), this, &QWidget::close, QKeySequence::Quit);
 
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    copyPathAction = edit->addAction(QStringLiteral("&Copy Path"), this, &LogViewerWindow::copyPath,
-                                     QKeySequence::Copy);
-    copyPathAction->setObjectName(QStringLiteral("copyPathAction"));
+    QAction *copyAction = named(edit->addAction(QStringLiteral("&Copy"), this,
+                                                &LogViewerWindow::copy, QKeySequence::Copy),
+                                "copyAction");
+    QAction *copyValueAction = named(
+            edit->addAction(QStringLiteral("Copy &Value"), this, &LogViewerWindow::copyValue,
+                            QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_C)),
+            "copyValueAction");
+    QAction *copyPathAction
+            = named(edit->addAction(QStringLiteral("Copy &Path"), this, &LogViewerWindow::copyPath,
+                                    QKeySequence(Qt::CTRL + Qt::ALT + Qt::Key_C)),
+                    "copyPathAction");
+    QAction *copyLineAction
+            = named(edit->addAction(QStringLiteral("Copy &Line"), this, &LogViewerWindow::copyLine,
+                                    QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_L)),
+                    "copyLineAction");
+    edit->addSeparator();
     edit->addAction(
             QStringLiteral("&Find"), this,
             [this] {
-                tabs->setCurrentIndex(0);
-                filterEdit->setFocus();
-                filterEdit->selectAll();
+                QLineEdit *edit = tabs->currentWidget() == linesView->parentWidget() ? linesSearch
+                                                                                     : filterEdit;
+                if (edit == filterEdit)
+                    tabs->setCurrentIndex(0);
+                edit->setFocus();
+                edit->selectAll();
             },
             QKeySequence::Find);
+    edit->addAction(QStringLiteral("Find &Next Line"), this, &LogViewerWindow::findInLines,
+                    QKeySequence::FindNext);
+
+    QMenu *go = menuBar()->addMenu(QStringLiteral("&Go"));
+    QAction *nextAction = named(go->addAction(
+                                        QStringLiteral("&Next Change or Problem"), this,
+                                        [this] { showNextMark(false); }, Qt::Key_F8),
+                                "nextMarkAction");
+    QAction *previousAction = named(go->addAction(
+                                            QStringLiteral("&Previous Change or Problem"), this,
+                                            [this] { showNextMark(true); }, Qt::SHIFT + Qt::Key_F8),
+                                    "previousMarkAction");
+    go->addSeparator();
+    QAction *showLineAction = named(go->addAction(
+                                            QStringLiteral("Show &Line"), this,
+                                            [this] {
+                                                if (const int line = currentLine())
+                                                    showLine(line);
+                                            },
+                                            QKeySequence(Qt::CTRL + Qt::Key_L)),
+                                    "showLineAction");
+    QAction *showInTreeAction = named(go->addAction(
+                                              QStringLiteral("Show in &Tree"), this,
+                                              [this] { showTreeRow(currentTreeRow()); },
+                                              QKeySequence(Qt::CTRL + Qt::Key_T)),
+                                      "showInTreeAction");
+    go->addSeparator();
+    QAction *nextTab = go->addAction(QStringLiteral("Next T&ab"), this, [this] {
+        tabs->setCurrentIndex((tabs->currentIndex() + 1) % tabs->count());
+    });
+    nextTab->setShortcuts(QKeySequence::NextChild);
+    QAction *previousTab = go->addAction(QStringLiteral("Previous Ta&b"), this, [this] {
+        tabs->setCurrentIndex((tabs->currentIndex() + tabs->count() - 1) % tabs->count());
+    });
+    previousTab->setShortcuts(QKeySequence::PreviousChild);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("&About"), this, [this] {
@@ -177,8 +287,13 @@ void LogViewerWindow::buildMenus()
                         .arg(title, QCoreApplication::applicationVersion()));
     });
 
-    for (QAction *action : { compareAction, exportAction, copyPathAction })
+    logActions
+            = { compareAction,  exportAction, copyAction,     copyValueAction, copyPathAction,
+                copyLineAction, nextAction,   previousAction, showLineAction,  showInTreeAction };
+    for (QAction *action : qAsConst(logActions))
         action->setEnabled(false);
+    treeView->addActions({ copyValueAction, copyPathAction, copyLineAction, showLineAction });
+    linesView->addActions({ copyLineAction, copyValueAction, copyPathAction, showInTreeAction });
 }
 
 QWidget *LogViewerWindow::buildRegistryTab()
@@ -188,17 +303,36 @@ QWidget *LogViewerWindow::buildRegistryTab()
     auto *row = new QHBoxLayout;
     filterEdit = new QLineEdit(page);
     filterEdit->setObjectName(QStringLiteral("filterEdit"));
-    filterEdit->setPlaceholderText(QStringLiteral("Filter keys and values by name or text"));
+    filterEdit->setPlaceholderText(
+            QStringLiteral("Filter keys and values by path (as Copy Path writes it) or text"));
     filterEdit->setClearButtonEnabled(true);
     // A file dropped on the window opens, wherever it lands.
     filterEdit->setAcceptDrops(false);
     connect(filterEdit, &QLineEdit::textChanged, &filterTimer, QOverload<>::of(&QTimer::start));
+    auto *clearFilter = new QAction(filterEdit);
+    clearFilter->setShortcut(Qt::Key_Escape);
+    clearFilter->setShortcutContext(Qt::WidgetShortcut);
+    connect(clearFilter, &QAction::triggered, filterEdit, &QLineEdit::clear);
+    filterEdit->addAction(clearFilter);
     row->addWidget(filterEdit, 1);
+    statusFilter = new QComboBox(page);
+    statusFilter->setObjectName(QStringLiteral("statusFilter"));
+    statusFilter->addItem(QStringLiteral("All rows"), int(LogFilterModel::AnyStatus));
+    statusFilter->addItem(QStringLiteral("Changes and problems"),
+                          LogTreeModel::ChangeFlag | LogTreeModel::ProblemFlag);
+    statusFilter->addItem(QStringLiteral("Changes"), int(LogTreeModel::ChangeFlag));
+    statusFilter->addItem(QStringLiteral("Uncertain changes"), int(LogTreeModel::UncertainFlag));
+    statusFilter->addItem(QStringLiteral("Problems"), int(LogTreeModel::ProblemFlag));
+    connect(statusFilter, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &LogViewerWindow::applyFilter);
+    row->addWidget(statusFilter);
+    layout->addLayout(row);
     comparisonLabel = new QLabel(page);
     comparisonLabel->setObjectName(QStringLiteral("comparisonLabel"));
+    comparisonLabel->setWordWrap(true);
+    comparisonLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     comparisonLabel->hide();
-    row->addWidget(comparisonLabel);
-    layout->addLayout(row);
+    layout->addWidget(comparisonLabel);
 
     treeView = new QTreeView(page);
     treeView->setObjectName(QStringLiteral("registryTree"));
@@ -207,20 +341,97 @@ QWidget *LogViewerWindow::buildRegistryTab()
     treeView->setAllColumnsShowFocus(true);
     treeView->setContextMenuPolicy(Qt::ActionsContextMenu);
     treeView->header()->setStretchLastSection(false);
-    treeView->header()->resizeSection(LogTreeModel::NameColumn, 320);
+    treeView->header()->resizeSection(LogTreeModel::NameColumn, 300);
     treeView->header()->setSectionResizeMode(LogTreeModel::TextColumn, QHeaderView::Stretch);
-    treeView->header()->resizeSection(LogTreeModel::LineColumn, 70);
+    treeView->header()->resizeSection(LogTreeModel::EarlierColumn, 150);
+    treeView->header()->resizeSection(LogTreeModel::StatusColumn, 170);
+    treeView->header()->resizeSection(LogTreeModel::LineColumn, 60);
+    treeView->setColumnHidden(LogTreeModel::EarlierColumn, true);
     connect(treeView, &QTreeView::activated, this, [this](const QModelIndex &index) {
         if (const int line = index.data(LogTreeModel::LineRole).toInt())
             showLine(line);
     });
     layout->addWidget(treeView, 1);
+    noMatchLabel = new QLabel(page);
+    noMatchLabel->setWordWrap(true);
+    noMatchLabel->setObjectName(QStringLiteral("noMatchLabel"));
+    noMatchLabel->hide();
+    layout->addWidget(noMatchLabel);
+    layout->addWidget(buildLegend());
     return page;
+}
+
+QWidget *LogViewerWindow::buildLegend()
+{
+    auto *legend = new QWidget;
+    legend->setObjectName(QStringLiteral("legend"));
+    auto *layout = new QVBoxLayout(legend);
+    layout->setContentsMargins(0, 0, 0, 0);
+    // Two rows, so that the legend fits a small screen: the marks, then the status colours.
+    auto *markRow = new QHBoxLayout;
+    auto *statusRow = new QHBoxLayout;
+    layout->addLayout(markRow);
+    layout->addLayout(statusRow);
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    // Short words on screen, what they mean in their tool tips.
+    const LegendEntry<LogTreeModel::Mark> marks[] = {
+        { LogTreeModel::RestoredMark, QStringLiteral("restored"),
+          QStringLiteral("A damaged line of the value was restored from a copy") },
+        { LogTreeModel::DoubtfulMark, QStringLiteral("doubtful"),
+          QStringLiteral("Lines of the value are missing or differ from their copies") },
+        { LogTreeModel::LackingMark, QStringLiteral("may lack values"),
+          QStringLiteral("The log cannot vouch for this tree: lines are missing or cut off") },
+    };
+    for (const auto &mark : marks) {
+        auto *icon = new QLabel(legend);
+        icon->setPixmap(treeModel->markIcon(mark.what).pixmap(iconSize));
+        icon->setToolTip(mark.meaning);
+        markRow->addWidget(icon);
+        auto *word = new QLabel(mark.word, legend);
+        word->setToolTip(mark.meaning);
+        markRow->addWidget(word);
+    }
+    markRow->addStretch(1);
+    const LegendEntry<LogTreeModel::Change> changes[] = {
+        { LogTreeModel::Added, QStringLiteral("added"),
+          QStringLiteral("Added since the earlier log") },
+        { LogTreeModel::Removed, QStringLiteral("removed"),
+          QStringLiteral("Removed since the earlier log") },
+        { LogTreeModel::Changed, QStringLiteral("changed"),
+          QStringLiteral("Changed since the earlier log") },
+        { LogTreeModel::Unchanged, QStringLiteral("uncertain"),
+          QStringLiteral("A log cannot vouch for the change: the value may be among its lost "
+                         "lines, or its lines are damaged") },
+    };
+    for (const auto &change : changes) {
+        auto *swatch = new QLabel(change.word, legend);
+        swatch->setToolTip(change.meaning);
+        swatch->setAutoFillBackground(true);
+        swatch->setMargin(2);
+        QPalette palette = swatch->palette();
+        palette.setColor(
+                QPalette::Window,
+                LogTreeModel::statusColor(change.what, change.what == LogTreeModel::Unchanged));
+        swatch->setPalette(palette);
+        statusRow->addWidget(swatch);
+    }
+    statusRow->addStretch(1);
+    return legend;
 }
 
 QWidget *LogViewerWindow::buildLinesTab()
 {
-    linesView = new QTableView;
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    linesSearch = new QLineEdit(page);
+    linesSearch->setObjectName(QStringLiteral("linesSearch"));
+    linesSearch->setPlaceholderText(QStringLiteral("Find a line (Enter, F3: the next one)"));
+    linesSearch->setClearButtonEnabled(true);
+    linesSearch->setAcceptDrops(false);
+    connect(linesSearch, &QLineEdit::returnPressed, this, &LogViewerWindow::findInLines);
+    layout->addWidget(linesSearch);
+
+    linesView = new QTableView(page);
     linesView->setObjectName(QStringLiteral("linesView"));
     linesView->setModel(linesModel);
     linesView->verticalHeader()->hide();
@@ -231,7 +442,10 @@ QWidget *LogViewerWindow::buildLinesTab()
     linesView->setSelectionMode(QAbstractItemView::SingleSelection);
     linesView->setWordWrap(false);
     linesView->setShowGrid(false);
-    return linesView;
+    linesView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(linesView, &QTableView::activated, this, [this] { showTreeRow(currentTreeRow()); });
+    layout->addWidget(linesView, 1);
+    return page;
 }
 
 void LogViewerWindow::openLog(const QString &path)
@@ -239,8 +453,12 @@ void LogViewerWindow::openLog(const QString &path)
     earlierLoader->cancel();
     // Absolute, so that the recent list still finds it from elsewhere.
     loader->load(QFileInfo(path).absoluteFilePath());
-    statusBar()->showMessage(
-            QStringLiteral("Reading %1\u2026").arg(QDir::toNativeSeparators(path)));
+    const QString reading = QStringLiteral("Reading %1\u2026").arg(QDir::toNativeSeparators(path));
+    statusBar()->showMessage(reading);
+    // Nothing of the log before stays on screen to be taken for this one's.
+    this->reading = true;
+    display();
+    verdictLabel->setText(reading);
     showProgress(0);
 }
 
@@ -272,29 +490,46 @@ bool LogViewerWindow::reportReadError(const ViewerLog &read)
 
 void LogViewerWindow::showLog(const std::shared_ptr<const ViewerLog> &read)
 {
+    reading = false;
     QStringList recent = recentFiles();
     recent.removeAll(read->path);
     if (reportReadError(*read)) {
         setRecentFiles(recent);
+        // The log before shows again.
+        display();
         emit logShown();
         return;
     }
     setRecentFiles(QStringList(read->path) + recent);
-    // The lines model points into the log it shows: let go of the old log only after it.
-    linesModel->setLog(read.get());
-    log = read;
+    // The models point into the log they show: let go of the old log only after them.
     earlier.reset();
-    setWindowTitle(QStringLiteral("%1 \u2013 %2").arg(QFileInfo(read->path).fileName(), title));
-    showVerdict();
-    refreshTree();
-    const int numberWidth = linesView->fontMetrics().horizontalAdvance(
-            QString::number(log->lines.size()) + QStringLiteral("00"));
-    linesView->horizontalHeader()->resizeSection(LogLinesModel::LineColumn, numberWidth);
-    const bool hasTrees = log->notALog.isEmpty();
-    exportAction->setEnabled(hasTrees);
-    compareAction->setEnabled(hasTrees);
-    copyPathAction->setEnabled(hasTrees);
+    linesModel->setLog(nullptr);
+    treeModel->setLog(nullptr);
+    log = read;
+    display();
     emit logShown();
+}
+
+void LogViewerWindow::display()
+{
+    const ViewerLog *shown = reading ? nullptr : log.get();
+    linesModel->setLog(shown);
+    refreshTree();
+    for (QAction *action : qAsConst(logActions))
+        action->setEnabled(shown && shown->notALog.isEmpty());
+    if (!shown) {
+        setWindowTitle(title);
+        verdictLabel->setPalette(palette());
+        verdictLabel->clear();
+        findingsList->clear();
+        findingsList->hide();
+        return;
+    }
+    setWindowTitle(QStringLiteral("%1 \u2013 %2").arg(describeFile(shown->path), title));
+    showVerdict();
+    const int numberWidth = linesView->fontMetrics().horizontalAdvance(
+            QString::number(shown->lines.size()) + QStringLiteral("00"));
+    linesView->horizontalHeader()->resizeSection(LogLinesModel::LineColumn, numberWidth);
 }
 
 void LogViewerWindow::showComparison(const std::shared_ptr<const ViewerLog> &read)
@@ -324,11 +559,8 @@ void LogViewerWindow::showVerdict()
     findingsList->clear();
     const QIcon lossIcon = style()->standardIcon(QStyle::SP_MessageBoxCritical);
     const QIcon otherIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    for (const LogFinding &finding : log->check.findings) {
-        auto *item = new QListWidgetItem(finding.losesValues ? lossIcon : otherIcon, finding.text,
-                                         findingsList);
-        item->setData(Qt::UserRole, finding.line);
-    }
+    for (const LogFinding &finding : log->check.findings)
+        new QListWidgetItem(finding.losesValues ? lossIcon : otherIcon, finding.text, findingsList);
     findingsList->setVisible(findingsList->count() > 0);
     const int rows = qMin(findingsList->count(), mostFindingRows);
     findingsList->setFixedHeight(rows * findingsList->sizeHintForRow(0)
@@ -337,15 +569,22 @@ void LogViewerWindow::showVerdict()
 
 void LogViewerWindow::refreshTree()
 {
-    treeModel->setLog(log.get(), earlier.get());
-    if (earlier) {
-        comparisonLabel->setText(QStringLiteral("Since %1: %2 added, %3 removed, %4 changed")
-                                         .arg(QFileInfo(earlier->path).fileName())
-                                         .arg(treeModel->changeCount(LogTreeModel::Added))
-                                         .arg(treeModel->changeCount(LogTreeModel::Removed))
-                                         .arg(treeModel->changeCount(LogTreeModel::Changed)));
+    const bool comparing = earlier && log && !reading;
+    treeModel->setLog(reading ? nullptr : log.get(), comparing ? earlier.get() : nullptr);
+    if (comparing) {
+        const auto count = [this](LogTreeModel::Change change, const QString &what) {
+            return counted(treeModel->changeCount(change), what,
+                           treeModel->changeCount(change, true));
+        };
+        comparisonLabel->setText(
+                QStringLiteral("Since %1 (%2): %3, %4, %5")
+                        .arg(describeFile(earlier->path), verdictOf(*earlier).text,
+                             count(LogTreeModel::Added, QStringLiteral("added")),
+                             count(LogTreeModel::Removed, QStringLiteral("removed")),
+                             count(LogTreeModel::Changed, QStringLiteral("changed"))));
     }
-    comparisonLabel->setVisible(bool(earlier));
+    comparisonLabel->setVisible(comparing);
+    treeView->setColumnHidden(LogTreeModel::EarlierColumn, !comparing);
     applyFilter();
 }
 
@@ -353,23 +592,131 @@ void LogViewerWindow::applyFilter()
 {
     filterTimer.stop();
     filterModel->setPattern(filterEdit->text());
+    filterModel->setStatus(statusFilter->currentData().toInt());
     // A small tree opens whole; a large one down to the keys below the roots, where its
     // values start to be many.
-    if (!filterModel->pattern().isEmpty() || treeModel->totalRows() <= wholeTreeRows)
+    if (filterModel->isFiltering() || treeModel->totalRows() <= wholeTreeRows)
         treeView->expandAll();
     else
         treeView->expandToDepth(1);
+    const bool nothing = filterModel->isFiltering() && treeModel->totalRows() > 0
+            && filterModel->rowCount() == 0;
+    noMatchLabel->setText(
+            filterModel->pattern().isEmpty()
+                    ? QStringLiteral("No row has the status \u201c%1\u201d.")
+                              .arg(statusFilter->currentText())
+                    : QStringLiteral("Nothing matches \u201c%1\u201d%2. Esc "
+                                     "clears the filter.")
+                              .arg(filterModel->pattern(),
+                                   filterModel->status() ? QStringLiteral(" among ")
+                                                   + statusFilter->currentText().toLower()
+                                                         : QString()));
+    noMatchLabel->setVisible(nothing);
 }
 
 void LogViewerWindow::showLine(int line)
 {
-    tabs->setCurrentWidget(linesView);
-    const int rows = linesModel->rowCount();
-    if (rows == 0)
+    const int row = linesModel->rowOfLine(line);
+    tabs->setCurrentWidget(linesView->parentWidget());
+    if (row < 0)
         return;
-    const QModelIndex index = linesModel->index(qBound(0, line - 1, rows - 1), 0);
+    const QModelIndex index = linesModel->index(row, 0);
     linesView->setCurrentIndex(index);
     linesView->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void LogViewerWindow::showFinding(int finding)
+{
+    const LogFinding &found = log->check.findings.at(finding);
+    // The value the finding speaks of, or the tree it leaves without vouching for.
+    QModelIndex row;
+    for (auto note = log->check.valueNotes.cbegin(); note != log->check.valueNotes.cend(); ++note) {
+        const QModelIndex value = treeModel->indexOfValue(note.key());
+        if (note.value().contains(found.text) && (!row.isValid() || value < row))
+            row = value;
+    }
+    for (int top = 0; !row.isValid() && top < treeModel->rowCount(); ++top) {
+        const QModelIndex tree = treeModel->index(top, 0);
+        if (tree.data(LogTreeModel::NotesRole).toStringList().contains(found.text))
+            row = tree;
+    }
+    if (row.isValid())
+        showTreeRow(row);
+    tabs->setCurrentWidget(linesView->parentWidget());
+    const QModelIndex index = linesModel->index(qMax(0, linesModel->rowOfFinding(finding)), 0);
+    linesView->setCurrentIndex(index);
+    linesView->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void LogViewerWindow::showTreeRow(const QModelIndex &sourceIndex)
+{
+    if (!sourceIndex.isValid()) {
+        statusBar()->showMessage(QStringLiteral("The line stands for no row of the trees"), 5000);
+        return;
+    }
+    QModelIndex index = filterModel->mapFromSource(sourceIndex);
+    if (!index.isValid()) {
+        // Hidden by the filter: the whole tree shows it.
+        filterEdit->clear();
+        statusFilter->setCurrentIndex(0);
+        applyFilter();
+        index = filterModel->mapFromSource(sourceIndex);
+    }
+    tabs->setCurrentIndex(0);
+    treeView->setCurrentIndex(index);
+    treeView->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+QModelIndex LogViewerWindow::currentTreeRow() const
+{
+    if (tabs->currentIndex() == 0)
+        return filterModel->mapToSource(treeView->currentIndex());
+    return treeModel->indexOfLine(
+            linesView->currentIndex().data(LogLinesModel::LineNumberRole).toInt());
+}
+
+int LogViewerWindow::currentLine() const
+{
+    if (tabs->currentIndex() == 0)
+        return treeView->currentIndex().data(LogTreeModel::LineRole).toInt();
+    return linesView->currentIndex().data(LogLinesModel::LineNumberRole).toInt();
+}
+
+void LogViewerWindow::showNextMark(bool backwards)
+{
+    tabs->setCurrentIndex(0);
+    QModelIndex at = filterModel->mapToSource(treeView->currentIndex());
+    do {
+        at = treeModel->nextFlagged(at, LogTreeModel::ChangeFlag | LogTreeModel::ProblemFlag,
+                                    backwards);
+    } while (at.isValid() && !filterModel->mapFromSource(at).isValid());
+    if (!at.isValid()) {
+        statusBar()->showMessage(backwards ? QStringLiteral("No change or problem before this row")
+                                           : QStringLiteral("No change or problem after this row"),
+                                 5000);
+        return;
+    }
+    showTreeRow(at);
+}
+
+void LogViewerWindow::findInLines()
+{
+    const QString wanted = linesSearch->text();
+    const int rows = linesModel->rowCount();
+    if (wanted.isEmpty() || rows == 0)
+        return;
+    const int from = linesView->currentIndex().row();
+    for (int step = 1; step <= rows; ++step) {
+        const QModelIndex index
+                = linesModel->index((from + step) % rows, LogLinesModel::TextColumn);
+        if (index.data().toString().contains(wanted, Qt::CaseInsensitive)) {
+            tabs->setCurrentWidget(linesView->parentWidget());
+            linesView->setCurrentIndex(index.sibling(index.row(), 0));
+            linesView->scrollTo(index, QAbstractItemView::PositionAtCenter);
+            return;
+        }
+    }
+    statusBar()->showMessage(QStringLiteral("No line holds \u201c%1\u201d").arg(wanted), 5000);
 }
 
 void LogViewerWindow::chooseLog()
@@ -391,6 +738,16 @@ void LogViewerWindow::chooseEarlierLog()
 
 void LogViewerWindow::chooseExportFile()
 {
+    if (!log->check.intactAndComplete()
+        && QMessageBox::question(
+                   this, title,
+                   QStringLiteral("%1 is damaged or incomplete (%2).\n\nThe .reg file will hold "
+                                  "only what the log holds, and say so in its first lines. "
+                                  "Export anyway?")
+                           .arg(QFileInfo(log->path).fileName(), verdictOf(*log).text),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                != QMessageBox::Yes)
+        return;
     const QFileInfo shown(log->path);
     const QString path = QFileDialog::getSaveFileName(
             this, QStringLiteral("Export as .reg File"),
@@ -402,7 +759,22 @@ void LogViewerWindow::chooseExportFile()
 
 bool LogViewerWindow::exportRegFile(const QString &path)
 {
-    const QByteArray content = logTreesToRegFile(log->trees);
+    QByteArray content = logTreesToRegFile(log->trees);
+    if (!log->check.intactAndComplete()) {
+        // Comment lines after the header line say what the file may lack.
+        QString comment = QStringLiteral("; %1 is damaged or incomplete: %2\r\n")
+                                  .arg(visibleText(QDir::toNativeSeparators(log->path)),
+                                       verdictOf(*log).text);
+        for (const LogFinding &finding : log->check.findings)
+            comment += QStringLiteral("; ") + visibleText(finding.text) + QStringLiteral("\r\n");
+        const QByteArray lineEnd = utf16le(QStringLiteral("\r\n"));
+        for (int at = content.indexOf(lineEnd); at >= 0; at = content.indexOf(lineEnd, at + 1)) {
+            if (at % 2 == 0) {
+                content.insert(at + lineEnd.size(), utf16le(comment));
+                break;
+            }
+        }
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()
         || !file.commit()) {
@@ -415,11 +787,35 @@ bool LogViewerWindow::exportRegFile(const QString &path)
     return true;
 }
 
+void LogViewerWindow::copy()
+{
+    if (findingsList->hasFocus() && findingsList->currentItem())
+        QGuiApplication::clipboard()->setText(findingsList->currentItem()->text());
+    else if (tabs->currentIndex() == 0)
+        copyPath();
+    else
+        copyLine();
+}
+
+void LogViewerWindow::copyValue()
+{
+    const QModelIndex row = currentTreeRow();
+    if (row.data(LogTreeModel::KindRole).toInt() == LogTreeModel::ValueRow)
+        QGuiApplication::clipboard()->setText(row.data(LogTreeModel::RawTextRole).toString());
+}
+
 void LogViewerWindow::copyPath()
 {
-    const QModelIndex index = treeView->currentIndex();
-    if (index.isValid())
-        QGuiApplication::clipboard()->setText(index.data(LogTreeModel::PathRole).toString());
+    const QModelIndex row = currentTreeRow();
+    if (row.isValid())
+        QGuiApplication::clipboard()->setText(row.data(LogTreeModel::PathRole).toString());
+}
+
+void LogViewerWindow::copyLine()
+{
+    const int line = currentLine();
+    if (line >= 1 && line <= log->lines.size() && log->lines.at(line - 1).intact)
+        QGuiApplication::clipboard()->setText(log->lines.at(line - 1).text);
 }
 
 void LogViewerWindow::dragEnterEvent(QDragEnterEvent *event)

@@ -84,7 +84,13 @@ LogVerdict verdictOf(const ViewerLog &log)
     const QString counts = QStringLiteral("%1 lines read, %2 expected: ")
                                    .arg(check.linesRead)
                                    .arg(check.linesExpected);
+    // The values affected, rather than the lines: one doubtful value among many readable ones.
+    const int doubtful = check.doubtfulValues.size();
+    const QString affected = doubtful == 0 ? QString()
+            : doubtful == 1                ? QStringLiteral("; 1 value doubtful")
+                                           : QStringLiteral("; %1 values doubtful").arg(doubtful);
     if (lost)
-        return { LogVerdict::Damaged, counts + QStringLiteral("damaged or incomplete") };
-    return { LogVerdict::Restored, counts + QStringLiteral("damaged, but every value is there") };
+        return { LogVerdict::Damaged, counts + QStringLiteral("damaged or incomplete") + affected };
+    return { LogVerdict::Restored,
+             counts + QStringLiteral("damaged, but every value is there") + affected };
 }

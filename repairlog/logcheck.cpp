@@ -413,7 +413,7 @@ private:
             const int before = lineBefore(j);
             for (int k = j; k <= end; ++k)
                 note(expected.at(k).value, text, CastsDoubt);
-            result.findings.append({ before, text, true });
+            result.findings.append({ before, text, true, true });
             j = end;
         }
         const int more = expected.size() - 1 - last;
@@ -426,6 +426,7 @@ private:
                         .arg(exact ? QString() : QStringLiteral("at least "))
                         .arg(countedLines(more)),
                 LosesValues);
+            result.findings.last().absent = true;
         }
     }
 

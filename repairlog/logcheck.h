@@ -34,6 +34,8 @@ struct LogFinding
     QString text;
     // Values may be lost: lines missing, the log cut off, a damaged line without a copy.
     bool losesValues = false;
+    // The lines it speaks of are not in the file (missing, cut off): it stands after line.
+    bool absent = false;
 };
 
 struct LogCheck

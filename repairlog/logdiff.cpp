@@ -31,3 +31,21 @@ QVector<LogValueChange> diffLogTrees(const LogTrees &earlier, const LogTrees &la
     }
     return changes;
 }
+
+QStringList uncertaintyOf(const LogValueChange &change, const LogCheck &earlier,
+                          const LogCheck &later)
+{
+    const LogValue *values[2] = { change.earlierValue, change.laterValue };
+    const LogCheck *checks[2] = { &earlier, &later };
+    const QString sides[2] = { QStringLiteral("the log before"), QStringLiteral("the log after") };
+    QStringList notes;
+    for (int i = 0; i < 2; ++i) {
+        if (!values[i] && !checks[i]->intactAndComplete())
+            notes << QStringLiteral("%1 is damaged or incomplete: the value may be among its "
+                                    "lost lines")
+                             .arg(sides[i]);
+        for (const QString &note : checks[i]->valueNotes.value(values[i]))
+            notes << sides[i] + QStringLiteral(": ") + note;
+    }
+    return notes;
+}

@@ -1,6 +1,7 @@
 #ifndef LOGDIFF_H
 #define LOGDIFF_H
 
+#include "repairlog/logcheck.h"
 #include "repairlog/logtrees.h"
 
 #include <QString>
@@ -27,5 +28,11 @@ struct LogValueChange
 // The values added, removed and changed from the earlier log's trees to the later one's, ordered
 // by key path and name.
 QVector<LogValueChange> diffLogTrees(const LogTrees &earlier, const LogTrees &later);
+
+// What either log cannot tell about a change, in diff's words: a side that lacks the value while
+// its log is damaged or incomplete, and what the check says of the value on each side. Empty for
+// a change both logs vouch for.
+QStringList uncertaintyOf(const LogValueChange &change, const LogCheck &earlier,
+                          const LogCheck &later);
 
 #endif // LOGDIFF_H

@@ -301,10 +301,8 @@ int RepairLogTool::diffLogs(const QString &before, const QString &after)
         if (const int failed = load(paths[i], &logs[i]))
             return failed;
     }
-    const QString sides[2] = { QStringLiteral("the log before"), QStringLiteral("the log after") };
     QString differences;
     for (const LogValueChange &change : diffLogTrees(logs[0].trees, logs[1].trees)) {
-        const LogValue *values[2] = { change.earlierValue, change.laterValue };
         const QString name
                 = visibleText(QStringLiteral("[%1] %2").arg(change.keyPath, change.quotedName));
         QString line;
@@ -315,16 +313,7 @@ int RepairLogTool::diffLogs(const QString &before, const QString &after)
         else
             line = QStringLiteral("changed %1=\"%2\", was \"%3\"")
                            .arg(name, visibleText(change.after), visibleText(change.before));
-        // What either log could not tell about the value.
-        QStringList notes;
-        for (int i = 0; i < 2; ++i) {
-            if (!values[i] && !logs[i].check.intactAndComplete())
-                notes << QStringLiteral("%1 is damaged or incomplete: the value may be among its "
-                                        "lost lines")
-                                 .arg(sides[i]);
-            for (const QString &note : logs[i].check.valueNotes.value(values[i]))
-                notes << sides[i] + QStringLiteral(": ") + note;
-        }
+        const QStringList notes = uncertaintyOf(change, logs[0].check, logs[1].check);
         if (!notes.isEmpty())
             line += QStringLiteral(" ; ") + notes.join(QStringLiteral("; "));
         differences += line + QLatin1Char('\n');

@@ -1,4 +1,5 @@
 #include "filecontents.h"
+#include "logviewer/loglinesmodel.h"
 #include "logviewer/logtreemodel.h"
 #include "logviewer/logviewerwindow.h"
 #include "modalanswerer.h"
@@ -10,12 +11,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
@@ -96,18 +100,21 @@ QString treeEntry(const QModelIndex &row)
     }
 }
 
-// A mark as "path=restored" or "path=doubtful"; it shows as an icon, the notes as its tool tip.
-QString markOf(const QModelIndex &value)
+// A mark as "path=restored", "path=doubtful" or, for a tree the log cannot vouch for,
+// "path=lacking"; it shows as an icon, the notes as its tool tip.
+QString markOf(const QModelIndex &row)
 {
-    const int mark = value.data(LogTreeModel::MarkRole).toInt();
+    const int mark = row.data(LogTreeModel::MarkRole).toInt();
     if (mark == LogTreeModel::NoMark)
         return QString();
-    const QString tip = value.data(Qt::ToolTipRole).toString();
-    const QString notes = value.data(LogTreeModel::NotesRole).toStringList().join('\n');
-    return value.data(LogTreeModel::PathRole).toString()
-            + (mark == LogTreeModel::RestoredMark ? "=restored" : "=doubtful")
-            + (value.data(Qt::DecorationRole).isNull() ? " without icon" : "")
-            + (tip == notes ? QString() : " with tool tip " + tip);
+    const QString tip = row.data(Qt::ToolTipRole).toString();
+    QStringList notes = row.data(LogTreeModel::NotesRole).toStringList();
+    if (mark == LogTreeModel::LackingMark)
+        notes.prepend("The log cannot vouch for this tree: values may be lost");
+    const char *names[] = { "", "=restored", "=doubtful", "=lacking" };
+    return row.data(LogTreeModel::PathRole).toString() + names[mark]
+            + (row.data(Qt::DecorationRole).isNull() ? " without icon" : "")
+            + (tip == notes.join('\n') ? QString() : " with tool tip " + tip);
 }
 
 // A changed value as repairlog's diff writes it; nothing for a row that did not change.
@@ -115,14 +122,17 @@ QString changeOf(const QModelIndex &value)
 {
     const QString entry = QStringLiteral("[%1] %2").arg(
             value.data(LogTreeModel::KeyPathRole).toString(), valueEntry(value));
+    const QStringList uncertainty = value.data(LogTreeModel::UncertaintyRole).toStringList();
+    const QString notes = uncertainty.isEmpty() ? QString() : " ; " + uncertainty.join("; ");
     switch (value.data(LogTreeModel::ChangeRole).toInt()) {
     case LogTreeModel::Added:
-        return "added   " + entry;
+        return "added   " + entry + notes;
     case LogTreeModel::Removed:
-        return "removed " + entry;
+        return "removed " + entry + notes;
     case LogTreeModel::Changed:
         return QStringLiteral("changed %1, was \"%2\"")
-                .arg(entry, value.data(LogTreeModel::EarlierTextRole).toString());
+                       .arg(entry, value.data(LogTreeModel::EarlierTextRole).toString())
+                + notes;
     default:
         return QString();
     }
@@ -136,6 +146,21 @@ bool onlyBoxSays(const ModalAnswerer &answerer, QMessageBox::Icon icon, const QS
         return true;
     qWarning() << boxes.size() << "boxes, the first:" << boxes.value(0).text;
     return false;
+}
+
+// A Registry Editor file's text, UTF-16LE after its byte-order mark.
+QString regText(const QByteArray &file)
+{
+    return QString::fromUtf16(reinterpret_cast<const ushort *>(file.constData() + 2),
+                              (file.size() - 2) / 2);
+}
+
+// A log as the title and the comparison name it: file, folder and date.
+QString describedFile(const QString &path)
+{
+    const QFileInfo file(path);
+    return file.fileName() + " in " + file.dir().dirName() + ", "
+            + file.lastModified().toString("yyyy-MM-dd HH:mm");
 }
 
 // The lines of a reader's output.
@@ -182,6 +207,11 @@ private slots:
     void filterKeepsMatchingRows();
     void opensLog_data();
     void opensLog();
+    void copiesWhatHasFocus_data();
+    void copiesWhatHasFocus();
+    void movesByKeyboard_data();
+    void movesByKeyboard();
+    void fitsScreen();
 
 private:
     QString logPath(const QString &name) const;
@@ -211,6 +241,14 @@ void TestLogViewer::initTestCase()
         seedRegistryKey(userRoot + "\\Player\\Leer");
     });
 
+    // Enough values for a file of several of the viewer's read blocks.
+    const QStringList large = dumpOf([] {
+        seedTrees();
+        for (int i = 0; i < 1500; ++i)
+            seedRegistryValue(userRoot, QStringLiteral("Bibliothek/Eintrag %1").arg(i),
+                              QString(40, QLatin1Char('a' + i % 26)));
+    });
+
     const QList<QByteArray> sealed = sealedLog(dumped).split('\n').mid(0, dumped.size());
     const auto joined = [](const QList<QByteArray> &lines) { return lines.join('\n') + '\n'; };
     start = dumped.indexOf(QStringLiteral("[%1] + [Start]: 1").arg(userRoot));
@@ -223,15 +261,12 @@ void TestLogViewer::initTestCase()
     gap.removeAt(volumeCopy);
     std::swap(swapped[3], swapped[4]);
 
-    const QList<QPair<QString, QByteArray>> logs = { { "intact", sealedLog(dumped) },
-                                                     { "later", sealedLog(later) },
-                                                     { "empty keys", sealedLog(emptyKeys) },
-                                                     { "cut", joined(sealed.mid(0, 12)) },
-                                                     { "lost", joined(lost) },
-                                                     { "restored", joined(restored) },
-                                                     { "gap", joined(gap) },
-                                                     { "swapped", joined(swapped) },
-                                                     { "no log", QByteArray() } };
+    const QList<QPair<QString, QByteArray>> logs
+            = { { "intact", sealedLog(dumped) },      { "later", sealedLog(later) },
+                { "large", sealedLog(large) },        { "empty keys", sealedLog(emptyKeys) },
+                { "cut", joined(sealed.mid(0, 12)) }, { "lost", joined(lost) },
+                { "restored", joined(restored) },     { "gap", joined(gap) },
+                { "swapped", joined(swapped) },       { "no log", QByteArray() } };
     for (const auto &log : logs)
         QVERIFY(writeFile(logPath(log.first), log.second));
 }
@@ -263,12 +298,12 @@ void TestLogViewer::readsLogAsRepairlog_data()
     QTest::addColumn<QString>("colour");
     // %1 and %2: the lines read and expected, as repairlog check counts them.
     QTest::addColumn<QString>("verdict");
-    // The line each finding leads to.
-    QTest::addColumn<QList<int>>("targets");
-    // Values marked, by their path: restored or doubtful.
+    // Where each finding leads: "line; tree row", "after line" for lines the file lacks.
+    QTest::addColumn<QStringList>("targets");
+    // Rows marked, by their path: restored, doubtful or lacking.
     QTest::addColumn<QStringList>("marked");
-    // The log compared with and what the comparison counts, as "log: counts".
-    QTest::addColumn<QString>("comparison");
+    // The earlier log compared with, whose differences repairlog diff tells.
+    QTest::addColumn<QString>("earlier");
 
     const QString intact = "%1 lines, intact and complete";
     const QString lost = "%1 lines read, %2 expected: damaged or incomplete";
@@ -276,32 +311,45 @@ void TestLogViewer::readsLogAsRepairlog_data()
     const QString player = userRoot + "\\Player\\Volume";
     const auto row
             = [](const char *name, const char *log, const char *colour, const QString &verdict,
-                 QList<int> targets, QStringList marked = {}, const char *comparison = "") {
+                 QStringList targets, QStringList marked = {}, const char *earlier = "") {
                   QTest::newRow(name) << QString(log) << QString(colour) << verdict << targets
-                                      << marked << QString(comparison);
+                                      << marked << QString(earlier);
               };
-    row("intact", "intact", "green", intact, {}, {}, "later: 1 added, 2 removed, 1 changed");
-    row("later", "later", "green", intact, {}, {}, "intact: 2 added, 1 removed, 1 changed");
+    const auto at = [](const QString &line, const QString &tree = QString()) {
+        return line + "; " + tree;
+    };
+    row("intact", "intact", "green", intact, {}, {}, "later");
+    row("later", "later", "green", intact, {}, {}, "intact");
+    row("later, since a cut log", "later", "green", intact, {}, {}, "cut");
+    row("later, since a damaged log", "later", "green", intact, {}, {}, "lost");
+    row("later, since a log with a line missing", "later", "green", intact, {}, {}, "gap");
+    row("larger than a read block", "large", "green", intact, {});
     row("empty keys", "empty keys", "green", intact, {});
-    row("cut", "cut", "red", lost, { 12 });
-    row("damaged, no copy", "lost", "red", lost, { start + 1 });
-    row("line missing", "gap", "red", lost, { volumeCopy }, { player + "=doubtful" });
-    row("damaged, restored", "restored", "amber", kept, { volume + 1 }, { player + "=restored" },
-        "intact: 0 added, 0 removed, 0 changed");
-    row("swapped", "swapped", "amber", kept, { 4 });
+    row("cut", "cut", "red", lost, { at("after 12", userRoot) },
+        { userRoot + "=lacking", machineRoot + "=lacking" });
+    row("damaged, no copy", "lost", "red", lost, { at(QString::number(start + 1), userRoot) },
+        { userRoot + "=lacking" });
+    row("line missing", "gap", "red", lost + "; 1 value doubtful",
+        { at("after " + QString::number(volumeCopy), player) },
+        { userRoot + "=lacking", player + "=doubtful" });
+    row("damaged, restored", "restored", "amber", kept, { at(QString::number(volume + 1), player) },
+        { player + "=restored" }, "intact");
+    row("swapped", "swapped", "amber", kept, { at("4") });
     row("no log", "no log", "red", "Not a support log: the file is empty", {});
 }
 
-// The verdict and its findings are repairlog check's, the tree is repairlog tree's, the export
-// is repairlog reg's file byte for byte, and the comparison marks what repairlog diff finds.
+// The verdict and its findings are repairlog check's, each leading to its line (or where the
+// lines it speaks of are missing) and to the row it speaks of; the tree is repairlog tree's, the
+// export is repairlog reg's file (a damaged log's after a question, with what it lacks in comment
+// lines), and the comparison marks what repairlog diff finds, uncertain where diff qualifies it.
 void TestLogViewer::readsLogAsRepairlog()
 {
     QFETCH(QString, log);
     QFETCH(QString, colour);
     QFETCH(QString, verdict);
-    QFETCH(QList<int>, targets);
+    QFETCH(QStringList, targets);
     QFETCH(QStringList, marked);
-    QFETCH(QString, comparison);
+    QFETCH(QString, earlier);
 
     QStringList said = linesOf(runReader({ "check", logPath(log) }).output);
     QVERIFY(!said.isEmpty());
@@ -323,12 +371,33 @@ void TestLogViewer::readsLogAsRepairlog()
     QCOMPARE(findings->count(), targets.size());
     auto *tabs = window->findChild<QTabWidget *>("tabs");
     auto *lines = window->findChild<QTableView *>("linesView");
+    auto *tree = window->findChild<QTreeView *>("registryTree");
+    QCOMPARE(lines->model()->rowCount(),
+             counts.captured(1).toInt()
+                     + (said.filter(QRegularExpression(" missing|^cut ")).size()));
     for (int i = 0; i < targets.size(); ++i) {
         tabs->setCurrentIndex(0);
+        tree->setCurrentIndex(QModelIndex());
         QTest::mouseClick(findings->viewport(), Qt::LeftButton, {},
                           findings->visualItemRect(findings->item(i)).center());
-        QCOMPARE(tabs->currentWidget(), lines);
-        QCOMPARE(lines->currentIndex().data().toInt(), targets.at(i));
+        QCOMPARE(tabs->currentWidget(), lines->parentWidget());
+        const QModelIndex shown = lines->currentIndex();
+        const int number = shown.data(LogLinesModel::LineNumberRole).toInt();
+        const QString line = number > 0 ? QString::number(number)
+                                        : "after "
+                        + shown.sibling(shown.row() - 1, 0)
+                                  .data(LogLinesModel::LineNumberRole)
+                                  .toString();
+        QCOMPARE(line + "; " + tree->currentIndex().data(LogTreeModel::PathRole).toString(),
+                 targets.at(i));
+        // The finding shows on its row, in its tool tip too, and on neither neighbour.
+        for (int row : { shown.row() - 1, shown.row(), shown.row() + 1 }) {
+            const QModelIndex index = lines->model()->index(row, 0);
+            QCOMPARE(index.data(LogLinesModel::FindingsRole).toStringList().contains(said.at(i)),
+                     row == shown.row());
+            QCOMPARE(index.data(Qt::ToolTipRole).toString().contains(said.at(i)),
+                     row == shown.row());
+        }
     }
 
     QCOMPARE(describeRows(treeOf(window.get()), treeEntry),
@@ -337,26 +406,43 @@ void TestLogViewer::readsLogAsRepairlog()
     if (!counts.hasMatch())
         return;
 
-    const QString exported = dir.filePath(log + " viewer.reg");
-    const QString written = dir.filePath(log + " repairlog.reg");
+    // Rows share logs, but not files written.
+    const QString exported = dir.filePath(QTest::currentDataTag() + QString(" viewer.reg"));
+    const QString written = dir.filePath(QTest::currentDataTag() + QString(" repairlog.reg"));
     const QStringList reg = { "reg", logPath(log), "-o", written };
     QVERIFY(runReader(reg).exitCode >= 0);
     ModalAnswerer answerer;
+    if (!said.isEmpty())
+        answerer.pressButton(QMessageBox::Yes);
     chooseDirectory(answerer, exported);
     window->findChild<QAction *>("exportAction")->trigger();
     QCOMPARE(answerer.unexpected(), QStringList());
-    QCOMPARE(readFile(exported), readFile(written));
+    QCOMPARE(answerer.seenBoxes().size(), said.isEmpty() ? 0 : 1);
+    QStringList comments;
+    if (!said.isEmpty()) {
+        QVERIFY(onlyBoxSays(answerer, QMessageBox::Question,
+                            log + ".kormand_repair is damaged or incomplete (" + verdict + ")"));
+        comments << "; " + QDir::toNativeSeparators(logPath(log))
+                        + " is damaged or incomplete: " + verdict;
+        for (const QString &finding : qAsConst(said))
+            comments << "; " + finding;
+    }
+    // The comment lines follow the file's first line.
+    const QStringList repairlogLines = regText(readFile(written)).split("\r\n");
+    QCOMPARE(regText(readFile(exported)).split("\r\n"),
+             repairlogLines.mid(0, 1) + comments + repairlogLines.mid(1));
 
     // Where nothing can be written, the window says so and keeps no part of the file.
     const QString nowhere = dir.filePath("no folder/kormand.reg");
     answerer.pressButton(QMessageBox::Ok);
     QVERIFY(!window->exportRegFile(nowhere));
-    QVERIFY(onlyBoxSays(answerer, QMessageBox::Critical,
-                        QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(nowhere))));
+    QCOMPARE(answerer.seenBoxes().size(), said.isEmpty() ? 1 : 2);
+    QCOMPARE(answerer.seenBoxes().last().icon, QMessageBox::Critical);
+    QVERIFY(answerer.seenBoxes().last().text.startsWith(
+            QStringLiteral("Cannot write %1:\n").arg(QDir::toNativeSeparators(nowhere))));
     QVERIFY(!QFile::exists(nowhere));
-    if (comparison.isEmpty())
+    if (earlier.isEmpty())
         return;
-    const QString earlier = comparison.section(": ", 0, 0);
 
     QSignalSpy compared(window.get(), &LogViewerWindow::comparisonShown);
     chooseDirectory(answerer, logPath(earlier));
@@ -369,8 +455,57 @@ void TestLogViewer::readsLogAsRepairlog()
     marks.sort();
     diff.sort();
     QCOMPARE(marks, diff);
-    QCOMPARE(window->findChild<QLabel *>("comparisonLabel")->text(),
-             "Since " + QString(comparison).replace(": ", ".kormand_repair: "));
+    QStringList tally;
+    for (const QString &kind : { "added", "removed", "changed" }) {
+        const QStringList all = diff.filter(QRegularExpression('^' + kind));
+        const int uncertain = all.filter(" ; ").size();
+        tally << QStringLiteral("%1 %2").arg(all.size()).arg(kind)
+                        + (uncertain ? QStringLiteral(" (%1 of them uncertain)").arg(uncertain)
+                                     : QString());
+    }
+    const QString earlierSummary = linesOf(runReader({ "check", logPath(earlier) }).output)
+                                           .last()
+                                           .replace("all intact", "intact");
+    const QString comparison = window->findChild<QLabel *>("comparisonLabel")->text();
+    QVERIFY2(comparison.startsWith("Since " + describedFile(logPath(earlier)) + " ("
+                                   + earlierSummary)
+                     && comparison.endsWith("): " + tally.join(", ")),
+             qPrintable(comparison));
+
+    // Only the uncertain changes, and the changes and problems one key after another.
+    auto *status = window->findChild<QComboBox *>("statusFilter");
+    status->setCurrentIndex(status->findText("Uncertain changes"));
+    QStringList uncertain = describeRows(treeOf(window.get()), changeOf);
+    uncertain.sort();
+    QCOMPARE(uncertain, diff.filter(" ; "));
+    status->setCurrentIndex(0);
+    QStringList flagged;
+    const QRegularExpression changed("^\\w+ +\\[(.*?)\\] (?:@|\"(.*?)\")=\"");
+    for (const QString &change : qAsConst(diff)) {
+        const QRegularExpressionMatch match = changed.match(change);
+        flagged << match.captured(1) + '\\'
+                        + (match.captured(2).isEmpty() ? "(Default)" : match.captured(2));
+    }
+    for (const QString &mark : marked.filter(QRegularExpression("=(doubtful|lacking)$")))
+        flagged << mark.section('=', 0, 0);
+    QStringList visited;
+    tree->setCurrentIndex(QModelIndex());
+    QApplication::setActiveWindow(window.get());
+    tree->setFocus();
+    for (int i = 0; i <= flagged.size(); ++i) {
+        QTest::keyClick(tree, Qt::Key_F8);
+        visited << tree->currentIndex().data(LogTreeModel::PathRole).toString();
+    }
+    QCOMPARE(visited.takeLast(), visited.value(visited.size() - 1));
+    QStringList sorted = visited;
+    sorted.sort();
+    flagged.sort();
+    QCOMPARE(sorted, flagged);
+    if (visited.size() > 1) {
+        QTest::keyClick(tree, Qt::Key_F8, Qt::ShiftModifier);
+        QCOMPARE(tree->currentIndex().data(LogTreeModel::PathRole).toString(),
+                 visited.at(visited.size() - 2));
+    }
 }
 
 void TestLogViewer::filterKeepsMatchingRows_data()
@@ -381,7 +516,11 @@ void TestLogViewer::filterKeepsMatchingRows_data()
     const QString player = userRoot + "\\Player";
     const QString decks = player + "\\Decks";
     const QString module = machineRoot + "\\Studio\\Module";
-    QTest::newRow("key name, other case") << "DECKS" << QStringList{ userRoot, player, decks };
+    QTest::newRow("key name, other case, with its contents")
+            << "DECKS"
+            << QStringList{ userRoot, player, decks, decks + "\\Count", decks + "\\Name" };
+    QTest::newRow("part of a copied path")
+            << "Kormand\\Player\\Vol" << QStringList{ userRoot, player, player + "\\Volume" };
     QTest::newRow("value text") << "links"
                                 << QStringList{ userRoot, player, decks, decks + "\\Name" };
     QTest::newRow("part of a text") << "8" << QStringList{ userRoot, player, player + "\\Volume" };
@@ -407,6 +546,9 @@ void TestLogViewer::filterKeepsMatchingRows()
     auto *edit = window->findChild<QLineEdit *>("filterEdit");
     QTest::keyClicks(edit, typed);
     QTRY_COMPARE(pathsOf(filtered), kept);
+    const auto *none = window->findChild<QLabel *>("noMatchLabel");
+    QCOMPARE(none->isVisible(), kept.isEmpty());
+    QVERIFY(none->text().contains(typed));
     // The last row kept, a key or a value, copies its path.
     for (const QModelIndex &last : filtered->match(filtered->index(0, 0), LogTreeModel::PathRole,
                                                    kept.value(kept.size() - 1, typed), -1,
@@ -416,8 +558,148 @@ void TestLogViewer::filterKeepsMatchingRows()
         window->findChild<QAction *>("copyPathAction")->trigger();
         QCOMPARE(QApplication::clipboard()->text(), kept.last());
     }
-    edit->clear();
+    QApplication::setActiveWindow(window.get());
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QCOMPARE(edit->text(), QString());
     QTRY_COMPARE(pathsOf(filtered), all);
+}
+
+void TestLogViewer::copiesWhatHasFocus_data()
+{
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("copied");
+
+    const QString player = userRoot + "\\Player\\Volume";
+    QTest::newRow("tree, Copy") << "tree"
+                                << "Ctrl+C" << player;
+    QTest::newRow("tree, Copy Value") << "tree"
+                                      << "Ctrl+Shift+C"
+                                      << "80";
+    // The first copy of the value is damaged: its row stands at the copy.
+    QTest::newRow("tree, Copy Line") << "tree"
+                                     << "Ctrl+Shift+L" << dumped.at(volumeCopy);
+    QTest::newRow("lines, Copy") << "lines"
+                                 << "Ctrl+C" << dumped.at(start);
+    QTest::newRow("lines, Copy Path") << "lines"
+                                      << "Ctrl+Alt+C" << userRoot + "\\Start";
+    QTest::newRow("lines, Copy Value") << "lines"
+                                       << "Ctrl+Shift+C"
+                                       << "1";
+    QTest::newRow("findings, Copy")
+            << "findings"
+            << "Ctrl+C" << linesOf(runReader({ "check", logPath("restored") }).output).first();
+    QTest::newRow("filter, Copy") << "filter"
+                                  << "Ctrl+C"
+                                  << "Vol";
+}
+
+// Copying acts on the view that has the focus, whatever another tab shows as current.
+void TestLogViewer::copiesWhatHasFocus()
+{
+    QFETCH(QString, view);
+    QFETCH(QString, keys);
+    QFETCH(QString, copied);
+
+    const auto window = windowOn("restored");
+    QVERIFY(window);
+    auto *tree = window->findChild<QTreeView *>("registryTree");
+    auto *lines = window->findChild<QTableView *>("linesView");
+    auto *filter = window->findChild<QLineEdit *>("filterEdit");
+    auto *findings = window->findChild<QListWidget *>("findingsList");
+    const QModelIndexList volume = tree->model()->match(
+            tree->model()->index(0, 0), LogTreeModel::PathRole, userRoot + "\\Player\\Volume", 1,
+            Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(volume.size(), 1);
+    tree->setCurrentIndex(volume.first());
+    lines->setCurrentIndex(lines->model()->index(start, 0));
+    findings->setCurrentRow(0);
+    const QMap<QString, QWidget *> views = {
+        { "tree", tree }, { "lines", lines }, { "findings", findings }, { "filter", filter }
+    };
+    QWidget *focused = views.value(view);
+    if (view == "filter") {
+        filter->setText("Vol");
+        filter->selectAll();
+    }
+    window->findChild<QTabWidget *>("tabs")->setCurrentWidget(
+            view == "lines" ? lines->parentWidget() : tree->parentWidget());
+    QApplication::setActiveWindow(window.get());
+    focused->setFocus();
+    QApplication::clipboard()->clear();
+    QTest::keySequence(focused, QKeySequence(keys));
+    QCOMPARE(QApplication::clipboard()->text(), copied);
+}
+
+void TestLogViewer::movesByKeyboard_data()
+{
+    QTest::addColumn<QString>("view");
+    // Keys pressed one after another, and text typed between them ("text:...").
+    QTest::addColumn<QStringList>("keys");
+    // What shows then: "tree PATH" or "line N".
+    QTest::addColumn<QString>("shown");
+
+    const QString startLine = "line " + QString::number(start + 1);
+    const QString startRow = "tree " + userRoot + "\\Start";
+    QTest::newRow("next tab from the lines") << "lines" << QStringList{ "Ctrl+Tab" } << startRow;
+    QTest::newRow("previous tab from the tree")
+            << "tree" << QStringList{ "Ctrl+Shift+Tab" } << startLine;
+    QTest::newRow("line to its value") << "lines" << QStringList{ "Return" } << startRow;
+    QTest::newRow("copy of a value to the value")
+            << "lines" << QStringList{ "Ctrl+F", "text:Volume", "Return", "Ctrl+T" }
+            << "tree " + userRoot + "\\Player\\Volume";
+    QTest::newRow("value to its line") << "tree" << QStringList{ "Return" } << startLine;
+    QTest::newRow("search in the lines")
+            << "lines" << QStringList{ "Ctrl+F", "text:Volume", "Return" }
+            << "line " + QString::number(volumeCopy + 1);
+    QTest::newRow("search again") << "lines"
+                                  << QStringList{ "Ctrl+F", "text:Volume", "Return", "F3" }
+                                  << "line " + QString::number(volume + 1);
+}
+
+// Tabs, the way between a line and its row, and the search in the lines, from the keyboard.
+void TestLogViewer::movesByKeyboard()
+{
+    QFETCH(QString, view);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, shown);
+
+    const auto window = windowOn("intact");
+    QVERIFY(window);
+    auto *tabs = window->findChild<QTabWidget *>("tabs");
+    auto *tree = window->findChild<QTreeView *>("registryTree");
+    auto *lines = window->findChild<QTableView *>("linesView");
+    const QModelIndexList row
+            = tree->model()->match(tree->model()->index(0, 0), LogTreeModel::PathRole,
+                                   userRoot + "\\Start", 1, Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(row.size(), 1);
+    tree->setCurrentIndex(row.first());
+    lines->setCurrentIndex(lines->model()->index(start, 0));
+    tabs->setCurrentWidget(view == "lines" ? lines->parentWidget() : tree->parentWidget());
+    QApplication::setActiveWindow(window.get());
+    (view == "lines" ? static_cast<QWidget *>(lines) : tree)->setFocus();
+    for (const QString &key : qAsConst(keys)) {
+        if (key.startsWith("text:"))
+            QTest::keyClicks(QApplication::focusWidget(), key.mid(5));
+        else
+            QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
+    }
+    QCOMPARE(tabs->currentIndex() == 0
+                     ? "tree " + tree->currentIndex().data(LogTreeModel::PathRole).toString()
+                     : "line "
+                             + lines->currentIndex().data(LogLinesModel::LineNumberRole).toString(),
+             shown);
+}
+
+// However large the screen's text is scaled, the window opens within the screen.
+void TestLogViewer::fitsScreen()
+{
+    LogViewerWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.contains(window.frameGeometry()));
 }
 
 void TestLogViewer::opensLog_data()
@@ -460,13 +742,19 @@ void TestLogViewer::opensLog()
     } else {
         window->openLog(logPath("gap"));
         window->openLog(path);
+        // Nothing of the log shown before stays while the next one is read.
+        QVERIFY(window->findChild<QLabel *>("verdictLabel")->text().startsWith("Reading "));
+        QVERIFY(window->findChild<QListWidget *>("findingsList")->isHidden());
+        QCOMPARE(treeOf(window.get())->rowCount(), 0);
+        QCOMPARE(window->findChild<QTableView *>("linesView")->model()->rowCount(), 0);
+        QCOMPARE(window->windowTitle(), QString("Kormand Log Viewer"));
     }
     QVERIFY(shown.wait(20000));
     // The first reading of two ends too, but what it read is never shown.
     if (how == QLatin1String("twice"))
         QTest::qWait(500);
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(window->windowTitle(), "swapped.kormand_repair \u2013 Kormand Log Viewer");
+    QCOMPARE(window->windowTitle(), describedFile(path) + " \u2013 Kormand Log Viewer");
     QCOMPARE(window->findChild<QTableView *>("linesView")->model()->rowCount(), dumped.size());
     QCOMPARE(answerer.unexpected(), QStringList());
 
