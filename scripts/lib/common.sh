@@ -3,8 +3,10 @@
 REPO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$REPO_ROOT/build}
 
-# The Debian packages that building and testing the tool need.
-BUILD_PACKAGES=(cmake g++ ninja-build ccache qtbase5-dev qtbase5-dev-tools python3)
+# The Debian packages that building and testing the tool need; wixl, msitools and faketime pack
+# support's tools into their MSI (scripts/lib/support-tools-msi).
+BUILD_PACKAGES=(cmake g++ ninja-build ccache qtbase5-dev qtbase5-dev-tools python3 wixl msitools
+    faketime)
 
 # Installs the given Debian packages that are not installed yet.
 ensure_packages() {
