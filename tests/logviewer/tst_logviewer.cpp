@@ -217,6 +217,8 @@ private slots:
     void fitsScreen();
     void opensForgedLog_data();
     void opensForgedLog();
+    void walksRegistryDepth_data();
+    void walksRegistryDepth();
 
 private:
     QString logPath(const QString &name) const;
@@ -877,6 +879,46 @@ void TestLogViewer::opensForgedLog()
             expected.insert(2 + i, "; " + said.at(i));
     }
     QCOMPARE(lines, expected);
+}
+
+void TestLogViewer::walksRegistryDepth_data()
+{
+    QTest::addColumn<QString>("typed");
+    // Too many rows to open whole: expanded by the keyboard.
+    QTest::newRow("whole tree, expanded by *") << QString();
+    QTest::newRow("filtered by the value's name") << "Tief";
+    QTest::newRow("filtered by a path's part") << "\\k\\k\\k\\Tief";
+}
+
+// A value at the registry's full depth opens, shows expanded down to it and is found by the filter.
+void TestLogViewer::walksRegistryDepth()
+{
+    QFETCH(QString, typed);
+    QVERIFY(writeFile(logPath("deepest"), sealedLog(HostileLogs::deepValueLog(512))));
+    const auto window = windowOn("deepest");
+    QVERIFY(window);
+    QVERIFY(window->findChild<QLabel *>("verdictLabel")->text().endsWith("intact and complete"));
+    auto *tree = window->findChild<QTreeView *>("registryTree");
+    const QAbstractItemModel *shown = tree->model();
+    if (typed.isEmpty()) {
+        tree->setCurrentIndex(shown->index(0, 0));
+        QTest::keyClick(tree, Qt::Key_Asterisk);
+    }
+    QTest::keyClicks(window->findChild<QLineEdit *>("filterEdit"), typed);
+    const auto deepest = [shown] {
+        return shown->match(shown->index(0, 0), LogTreeModel::ValueNameRole, "Tief", -1,
+                            Qt::MatchExactly | Qt::MatchRecursive);
+    };
+    // Once filtered, the tree opens whole.
+    QTRY_VERIFY(deepest().size() == 1 && tree->isExpanded(deepest().first().parent()));
+    const QModelIndexList found = deepest();
+    QCOMPARE(found.first().data(LogTreeModel::KeyPathRole).toString().count('\\'), 512);
+    int levels = 0;
+    for (QModelIndex key = found.first().parent(); key.isValid(); key = key.parent(), ++levels)
+        QVERIFY(tree->isExpanded(key));
+    QCOMPARE(levels, 511);
+    tree->scrollTo(found.first());
+    QVERIFY(tree->viewport()->rect().intersects(tree->visualRect(found.first())));
 }
 
 QTEST_MAIN(TestLogViewer)
