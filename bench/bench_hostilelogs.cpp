@@ -8,7 +8,6 @@
 #include "benchsupport.h"
 #include "hostilelogs.h"
 #include "measuredrun.h"
-#include "sealedlog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -43,13 +42,6 @@ QString outcome(const MeasuredRun &run)
     return run.crashed ? QStringLiteral("crashed") : QStringLiteral("exit %1").arg(run.exitCode);
 }
 
-// A genuine log of at least size bytes.
-QByteArray ordinaryLog(qint64 size)
-{
-    const int lineSize = sealedLog({ HostileLogs::longValueLine(40) }).size();
-    return sealedLog(HostileLogs::ordinaryLog(int(size / lineSize) + 1));
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -70,7 +62,7 @@ int main(int argc, char *argv[])
             || !ordinary.open(QIODevice::WriteOnly))
             return 1;
         hostile.close();
-        ordinary.write(ordinaryLog(kind.content.size()));
+        ordinary.write(HostileLogs::ordinaryLogOfSize(kind.content.size()));
         ordinary.close();
         for (const QString command : { "check", "tree", "reg" }) {
             const Run bad = timedRun(reader, command, hostilePath);

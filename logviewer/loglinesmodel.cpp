@@ -1,7 +1,7 @@
 #include "logviewer/loglinesmodel.h"
 
+#include "logviewer/celltext.h"
 #include "logviewer/viewerlog.h"
-#include "repairlog/visibletext.h"
 
 #include <QColor>
 #include <QFont>
@@ -117,8 +117,7 @@ QVariant LogLinesModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         if (index.column() == LineColumn)
             return line.number;
-        return line.intact ? visibleText(line.text)
-                           : QStringLiteral("damaged: %1").arg(line.damage);
+        return line.intact ? cellText(line.text) : QStringLiteral("damaged: %1").arg(line.damage);
     case Qt::TextAlignmentRole:
         return index.column() == LineColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                             : QVariant();

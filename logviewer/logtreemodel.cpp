@@ -1,5 +1,6 @@
 #include "logviewer/logtreemodel.h"
 
+#include "logviewer/celltext.h"
 #include "logviewer/viewerlog.h"
 #include "platform/registry/registrypath.h"
 #include "repairlog/logtreeformat.h"
@@ -443,7 +444,7 @@ QString LogTreeModel::toolTip(const Node &node) const
         break;
     case Changed:
         lines.append(QStringLiteral("Changed since the earlier log, was \"%1\"")
-                             .arg(visibleText(node.earlierText)));
+                             .arg(cellText(node.earlierText)));
         break;
     case Unchanged:
         break;
@@ -494,10 +495,10 @@ QVariant LogTreeModel::data(const QModelIndex &index, int role) const
                 return QStringLiteral("(an empty key; the log holds no name)");
             if (node.mark == LackingMark && node.line == 0 && node.children.empty())
                 return QStringLiteral("(the log holds no line of this tree)");
-            return visibleText(node.text);
+            return cellText(node.text);
         case EarlierColumn:
             return node.change == Changed || node.change == Removed
-                    ? QVariant(visibleText(node.earlierText))
+                    ? QVariant(cellText(node.earlierText))
                     : QVariant();
         case StatusColumn:
             return status(node);

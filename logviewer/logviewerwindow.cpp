@@ -47,6 +47,10 @@ const int recentCount = 10;
 const int filterDelayMs = 150;
 const int wholeTreeRows = 500;
 const int mostFindingRows = 6;
+// The box after an export names at most this many keys and values left out, each cut to this
+// many characters.
+const int mostLeftOutNames = 20;
+const int longestLeftOutName = 300;
 
 // The viewer's settings: not below the maker's key, which the RepairTool empties and logs.
 QSettings viewerSettings()
@@ -759,7 +763,15 @@ void LogViewerWindow::chooseExportFile()
 
 bool LogViewerWindow::exportRegFile(const QString &path)
 {
-    QByteArray content = logTreesToRegFile(log->trees);
+    QStringList leftOut;
+    QByteArray content = logTreesToRegFile(log->trees, QString(), &leftOut);
+    if (content.isEmpty()) {
+        QMessageBox::critical(this, title,
+                              QStringLiteral("%1 was not written: the .reg file does not read "
+                                             "back as the keys and values of the log's trees.")
+                                      .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
     if (!log->check.intactAndComplete()) {
         // Comment lines after the header line say what the file may lack.
         QString comment = QStringLiteral("; %1 is damaged or incomplete: %2\r\n")
@@ -784,6 +796,21 @@ bool LogViewerWindow::exportRegFile(const QString &path)
         return false;
     }
     statusBar()->showMessage(QStringLiteral("Exported to %1").arg(QDir::toNativeSeparators(path)));
+    if (leftOut.isEmpty())
+        return true;
+    // A forged log may leave out thousands, and names of thousands of characters.
+    QStringList named;
+    for (const QString &name : leftOut.mid(0, mostLeftOutNames))
+        named.append(name.size() > longestLeftOutName
+                             ? name.left(longestLeftOutName) + QChar(0x2026)
+                             : name);
+    if (leftOut.size() > mostLeftOutNames)
+        named.append(QStringLiteral("and %1 more").arg(leftOut.size() - mostLeftOutNames));
+    QMessageBox::warning(
+            this, title,
+            QStringLiteral("Left out of %1 with everything below them, since a .reg "
+                           "file cannot hold their names:\n\n%2")
+                    .arg(QDir::toNativeSeparators(path), named.join(QLatin1Char('\n'))));
     return true;
 }
 

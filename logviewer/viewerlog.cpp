@@ -1,14 +1,16 @@
 #include "logviewer/viewerlog.h"
 
+#include "repairlog/loglimits.h"
+
 #include <QFile>
 
 #include <algorithm>
 
 namespace {
 
-// The lines are opened in parts of about this many bytes, so that the progress shows and a
-// cancel is heard in time.
-const int partSize = 256 * 1024;
+// The file is read and its lines opened in blocks of this many bytes, so that the progress shows
+// and a cancel is heard in time.
+const qint64 blockSize = 256 * 1024;
 // Thousandths of the progress that opening the lines takes; rebuilding and checking the rest.
 const int openedShare = 900;
 const int rebuiltShare = 950;
@@ -25,34 +27,42 @@ std::shared_ptr<ViewerLog> readViewerLog(const QString &path, const ViewerLog *l
     };
     auto log = std::make_shared<ViewerLog>();
     log->path = path;
-    QByteArray content;
-    {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            content = file.readAll();
-        if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-            log->readError = file.errorString();
-            return log;
-        }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        log->readError = file.errorString();
+        return log;
     }
-
-    // Parts end after a line feed, so each one splits into whole lines as the whole would.
-    const int total = content.size();
-    for (int start = 0; start < total;) {
+    // One opener for the whole file, so that the whole log's ceiling holds across the blocks;
+    // no more of the file is read than repairlog reads, and a block's last line, cut, waits for
+    // the rest of it.
+    const qint64 most = LogLimits::MaxLogBytes + 1;
+    const qint64 expected = qBound<qint64>(1, file.size(), most);
+    LogLineOpener opener;
+    QByteArray pending;
+    for (qint64 read = 0; !opener.full();) {
         if (cancelled && cancelled())
             return nullptr;
-        int end = start + partSize < total ? content.indexOf('\n', start + partSize) : -1;
-        end = end < 0 ? total : end + 1;
-        const QVector<LogLine> part
-                = openLogLines(QByteArray::fromRawData(content.constData() + start, end - start));
-        const int offset = log->lines.size();
-        for (LogLine line : part) {
-            line.number += offset;
-            log->lines.append(line);
+        const QByteArray block = file.read(qMin(blockSize, most - read));
+        if (file.error() != QFileDevice::NoError) {
+            log->readError = file.errorString();
+            log->lines.clear();
+            return log;
         }
-        start = end;
-        report(int(qint64(start) * openedShare / total));
+        read += block.size();
+        pending += block;
+        const bool last = block.isEmpty() || read >= most;
+        // Only the new block is searched: a line longer than many blocks is not searched again.
+        const int lastEnd = block.lastIndexOf('\n');
+        const int end = last  ? pending.size()
+                : lastEnd < 0 ? 0
+                              : pending.size() - block.size() + lastEnd + 1;
+        log->lines += opener.open(QByteArray::fromRawData(pending.constData(), end));
+        pending.remove(0, end);
+        report(int(qMin(read, expected) * openedShare / expected));
+        if (last)
+            break;
     }
+    file.close();
     log->notALog = notASupportLog(log->lines);
     if (!log->notALog.isEmpty())
         return log;

@@ -1,9 +1,11 @@
 #include "filecontents.h"
+#include "hostilelogs.h"
 #include "logviewer/loglinesmodel.h"
 #include "logviewer/logtreemodel.h"
 #include "logviewer/logviewerwindow.h"
 #include "modalanswerer.h"
 #include "registryseed.h"
+#include "repairlog/visibletext.h"
 #include "supportlog/registrydump.h"
 #include "supportlogtesting.h"
 #include "temporaryroot.h"
@@ -28,6 +30,7 @@
 #include <QTreeView>
 #include <QUrl>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -79,8 +82,7 @@ QString valueEntry(const QModelIndex &value)
 {
     const QString name = value.data(LogTreeModel::ValueNameRole).toString();
     return (name.isEmpty() ? "@" : QLatin1Char('"') + name + QLatin1Char('"')) + "=\""
-            + value.sibling(value.row(), LogTreeModel::TextColumn).data().toString()
-            + QLatin1Char('"');
+            + visibleText(value.data(LogTreeModel::RawTextRole).toString()) + QLatin1Char('"');
 }
 
 // A row as a line of repairlog's tree: a key's path, a value with its notes, an empty key whose
@@ -212,6 +214,10 @@ private slots:
     void movesByKeyboard_data();
     void movesByKeyboard();
     void fitsScreen();
+    void opensForgedLog_data();
+    void opensForgedLog();
+    void walksRegistryDepth_data();
+    void walksRegistryDepth();
 
 private:
     QString logPath(const QString &name) const;
@@ -768,6 +774,156 @@ void TestLogViewer::opensLog()
             QStringLiteral("Cannot read %1:\n").arg(QDir::toNativeSeparators(missing))));
     QVERIFY(window->windowTitle().startsWith(QLatin1String("swapped.")));
     QCOMPARE(recentLogs(window.get()).value(0), path);
+}
+
+void TestLogViewer::opensForgedLog_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    // The names the export leaves out, as repairlog reg names them; empty: nothing left out.
+    QTest::addColumn<QStringList>("leftOut");
+    const QString run = "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]";
+    const QHash<QString, QStringList> leftOut
+            = { { "key name with a line break and the Run key's header",
+                  { '[' + userRoot + "\\x<U+000D><U+000A>" + run + ']' } },
+                { "key name with a line break and a header that deletes",
+                  { '[' + userRoot + "\\x<U+000A>[-HKEY_CURRENT_USER\\Software\\Wine]]" } },
+                { "value name with a line break and a value",
+                  { '[' + userRoot + "] \"Pfad<U+000D><U+000A>" + run
+                    + "<U+000D><U+000A>\"updater\"=\"evil\"\"" } } };
+    for (const HostileLogs::AttackerLog &log : HostileLogs::attackerLogs()) {
+        if (!log.name.startsWith("eight") && !log.name.startsWith("value 10000"))
+            QTest::newRow(qPrintable(log.name)) << log.content << leftOut.value(log.name);
+    }
+    // Lines that open to nearly a line's ceiling, each a read block of the viewer apart: together
+    // they pass what a whole log can hold.
+    const int most = 15 << 19;
+    const QByteArray block
+            = HostileLogs::sealedPlain(HostileLogs::longValueLine(300 * 1024)) + '\n';
+    QByteArray spread = sealedLog(HostileLogs::userOpening());
+    for (int i = 0; i < 9; ++i)
+        spread += HostileLogs::compressedLine(HostileLogs::longValueLine(0), most, most) + '\n'
+                + block;
+    QTest::newRow("lines of 7.5 MiB passing the ceiling together")
+            << spread + sealedLog(HostileLogs::machineTree()) << QStringList();
+    QTest::newRow("prefix claiming 4 GiB of a short line")
+            << (sealedLog(HostileLogs::userOpening())
+                + HostileLogs::compressedLine(HostileLogs::longValueLine(0), 100, 0xffffffffu)
+                + '\n' + sealedLog(HostileLogs::machineTree()))
+            << QStringList();
+    QTest::newRow("names with a right-to-left override and a zero-width space")
+            << sealedLog(HostileLogs::namedKeyLines("Serien\u202enummer", "Pfad\u200b"))
+            << QStringList();
+    QTest::newRow("key name with a line separator")
+            << sealedLog(HostileLogs::namedKeyLines("Name\u2028Zeile", "Pfad"))
+            << QStringList{ '[' + userRoot + "\\Name<U+2028>Zeile]" };
+}
+
+// Whatever a forged log holds, the viewer opens it as repairlog reads it: the same findings and
+// tree, every name's format characters shown by code, and the export's file and left-out names
+// those of repairlog reg.
+void TestLogViewer::opensForgedLog()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, leftOut);
+    const QString name = QStringLiteral("forged %1").arg(QTest::currentDataTag());
+    QVERIFY(writeFile(logPath(name), content));
+    QStringList said = linesOf(runReader({ "check", logPath(name) }).output);
+    const auto window = windowOn(name);
+    QVERIFY(window);
+    said.removeLast();
+    auto *findings = window->findChild<QListWidget *>("findingsList");
+    QCOMPARE(describeRows(findings->model(),
+                          [](const QModelIndex &item) { return item.data().toString(); }),
+             said);
+    // The model holds names as the log does; repairlog tree shows them by code.
+    QCOMPARE(describeRows(treeOf(window.get()),
+                          [](const QModelIndex &row) { return visibleText(treeEntry(row)); }),
+             linesOf(runReader({ "tree", logPath(name) }).output));
+    // Cells show names by code, and no text longer than a window can lay out in a moment.
+    const QStringList hidden = describeRows(treeOf(window.get()), [](const QModelIndex &row) {
+        const QString name = row.data().toString();
+        const QString text = row.sibling(row.row(), LogTreeModel::TextColumn).data().toString();
+        return std::any_of(name.begin(), name.end(),
+                           [](QChar c) {
+                               return c.category() == QChar::Other_Format
+                                       || c.category() == QChar::Separator_Line;
+                           })
+                        || text.size() > 5000
+                ? name
+                : QString();
+    });
+    QCOMPARE(hidden, QStringList());
+    const QAbstractItemModel *linesShown = window->findChild<QTableView *>("linesView")->model();
+    for (int row = 0; row < linesShown->rowCount(); ++row)
+        QVERIFY(linesShown->index(row, LogLinesModel::TextColumn).data().toString().size() <= 5000);
+
+    const QString written = dir.filePath(name + " repairlog.reg");
+    const ReaderRun reg = runReader({ "reg", logPath(name), "-o", written });
+    QStringList named;
+    for (const QString &line : linesOf(reg.errors).filter("repairlog: left out"))
+        named << line.section(": ", -1);
+    QCOMPARE(named, leftOut);
+    const QString exported = dir.filePath(name + " viewer.reg");
+    ModalAnswerer answerer;
+    if (!leftOut.isEmpty())
+        answerer.pressButton(QMessageBox::Ok);
+    QVERIFY(window->exportRegFile(exported));
+    QCOMPARE(answerer.seenBoxes().size(), int(!leftOut.isEmpty()));
+    if (!leftOut.isEmpty()) {
+        QVERIFY(onlyBoxSays(answerer, QMessageBox::Warning, "Left out of "));
+        QCOMPARE(answerer.seenBoxes().last().text.split('\n').mid(2), leftOut);
+    }
+    // A damaged log's file says so in comment lines after its first: what it is, then findings.
+    const QStringList lines = regText(readFile(exported)).split("\r\n");
+    QStringList expected = regText(readFile(written)).split("\r\n");
+    if (!said.isEmpty()) {
+        QVERIFY(lines.value(1).startsWith("; " + QDir::toNativeSeparators(logPath(name))
+                                          + " is damaged or incomplete: "));
+        expected.insert(1, lines.value(1));
+        for (int i = 0; i < said.size(); ++i)
+            expected.insert(2 + i, "; " + said.at(i));
+    }
+    QCOMPARE(lines, expected);
+}
+
+void TestLogViewer::walksRegistryDepth_data()
+{
+    QTest::addColumn<QString>("typed");
+    // Too many rows to open whole: expanded by the keyboard.
+    QTest::newRow("whole tree, expanded by *") << QString();
+    QTest::newRow("filtered by the value's name") << "Tief";
+    QTest::newRow("filtered by a path's part") << "\\k\\k\\k\\Tief";
+}
+
+// A value at the registry's full depth opens, shows expanded down to it and is found by the filter.
+void TestLogViewer::walksRegistryDepth()
+{
+    QFETCH(QString, typed);
+    QVERIFY(writeFile(logPath("deepest"), sealedLog(HostileLogs::deepValueLog(512))));
+    const auto window = windowOn("deepest");
+    QVERIFY(window);
+    QVERIFY(window->findChild<QLabel *>("verdictLabel")->text().endsWith("intact and complete"));
+    auto *tree = window->findChild<QTreeView *>("registryTree");
+    const QAbstractItemModel *shown = tree->model();
+    if (typed.isEmpty()) {
+        tree->setCurrentIndex(shown->index(0, 0));
+        QTest::keyClick(tree, Qt::Key_Asterisk);
+    }
+    QTest::keyClicks(window->findChild<QLineEdit *>("filterEdit"), typed);
+    const auto deepest = [shown] {
+        return shown->match(shown->index(0, 0), LogTreeModel::ValueNameRole, "Tief", -1,
+                            Qt::MatchExactly | Qt::MatchRecursive);
+    };
+    // Once filtered, the tree opens whole.
+    QTRY_VERIFY(deepest().size() == 1 && tree->isExpanded(deepest().first().parent()));
+    const QModelIndexList found = deepest();
+    QCOMPARE(found.first().data(LogTreeModel::KeyPathRole).toString().count('\\'), 512);
+    int levels = 0;
+    for (QModelIndex key = found.first().parent(); key.isValid(); key = key.parent(), ++levels)
+        QVERIFY(tree->isExpanded(key));
+    QCOMPARE(levels, 511);
+    tree->scrollTo(found.first());
+    QVERIFY(tree->viewport()->rect().intersects(tree->visualRect(found.first())));
 }
 
 QTEST_MAIN(TestLogViewer)

@@ -49,6 +49,12 @@ QStringList ordinaryLog(int values)
     return lines + machineTree();
 }
 
+QByteArray ordinaryLogOfSize(qint64 bytes)
+{
+    const int lineSize = sealedLog({ longValueLine(40) }).size();
+    return sealedLog(ordinaryLog(int(bytes / lineSize) + 1));
+}
+
 QString deepValueLine(int depth, int nameLength)
 {
     return dumpKeyLine(userRoot, dumpRelativeKey(keysDownTo(depth, nameLength), deepName),

@@ -17,6 +17,8 @@ QStringList userOpening();
 QStringList machineTree();
 // A genuine log of that many values of 40 characters in the current user's root.
 QStringList ordinaryLog(int values);
+// Such a log, sealed, of at least bytes bytes: an ordinary file of a forged one's size.
+QByteArray ordinaryLogOfSize(qint64 bytes);
 // A whole log of one value at the given depth below the hive, as the dump writes it: a line for
 // it in the block of each key above it.
 QStringList deepValueLog(int depth);
