@@ -123,22 +123,23 @@ void TestDesktopAccount::fixesActOnTheDesktopsProfile_data()
     const ActionBoxes folders = boxesOf(QStringLiteral("deleteAllDirectories"));
     const ActionBoxes registry = boxesOf(QStringLiteral("deleteAllRegistryData"));
     const ActionBoxes settings = boxesOf(QStringLiteral("fixVeltoSetFile"));
-    QTest::newRow("data folders") << "deleteAllDirectories" << QByteArray("anna") << false
+    const QByteArray anna("anna");
+    QTest::newRow("data folders") << "deleteAllDirectories" << anna << false
                                   << QStringList{ folders.confirmation, folders.success } << 0
                                   << false;
-    QTest::newRow("registry") << "deleteAllRegistryData" << QByteArray("anna") << false
+    QTest::newRow("registry") << "deleteAllRegistryData" << anna << false
                               << QStringList{ registry.confirmation, registry.success } << 6
                               << true;
-    QTest::newRow("runtime error 216") << "fixRuntimeError216" << QByteArray("anna") << false
+    QTest::newRow("runtime error 216") << "fixRuntimeError216" << anna << false
                                        << QStringList{ registry.confirmation, registry.success,
                                                        folders.confirmation, folders.success }
                                        << 0 << true;
     QTest::newRow("settings file")
-            << "fixVeltoSetFile" << QByteArray("anna") << false
+            << "fixVeltoSetFile" << anna << false
             << QStringList{ settings.confirmation, settings.success } << 4 << false;
     // A folder in the place of anna's velto.set, which no deletion of a file removes.
     QTest::newRow("desktop's settings file stays")
-            << "fixVeltoSetFile" << QByteArray("anna") << true
+            << "fixVeltoSetFile" << anna << true
             << QStringList{ settings.confirmation, settings.failure } << 6 << false;
     // Whose data it is cannot be told: nobody's is touched.
     QTest::newRow("data folders, desktop unreadable")
@@ -187,14 +188,9 @@ void TestDesktopAccount::fixesActOnTheDesktopsProfile()
 void TestDesktopAccount::desktopsLinksLeadNowhereElse_data()
 {
     QTest::addColumn<QString>("action");
-    QTest::addColumn<QStringList>("boxes");
 
-    const ActionBoxes folders = boxesOf(QStringLiteral("deleteAllDirectories"));
-    const ActionBoxes settings = boxesOf(QStringLiteral("fixVeltoSetFile"));
-    QTest::newRow("data folders") << "deleteAllDirectories"
-                                  << QStringList{ folders.confirmation, folders.failure };
-    QTest::newRow("settings file")
-            << "fixVeltoSetFile" << QStringList{ settings.confirmation, settings.failure };
+    QTest::newRow("data folders") << "deleteAllDirectories";
+    QTest::newRow("settings file") << "fixVeltoSetFile";
 }
 
 // anna, an unprivileged account, made her AppData a link to a folder of root's that she cannot
@@ -202,7 +198,6 @@ void TestDesktopAccount::desktopsLinksLeadNowhereElse_data()
 void TestDesktopAccount::desktopsLinksLeadNowhereElse()
 {
     QFETCH(QString, action);
-    QFETCH(QStringList, boxes);
 
     const UnprivilegedRun nobody;
     if (!nobody.unavailableReason().isEmpty())
@@ -218,7 +213,8 @@ void TestDesktopAccount::desktopsLinksLeadNowhereElse()
     QVERIFY(nobody.setMode(root.path(), QStringLiteral("755")));
     const QStringList outsideEntries = entriesBelow(outside);
 
-    QCOMPARE(runConfirmed(actionNamed(action)), boxes);
+    const ActionBoxes boxes = boxesOf(action);
+    QCOMPARE(runConfirmed(actionNamed(action)), QStringList({ boxes.confirmation, boxes.failure }));
     QCOMPARE(entriesBelow(outside), outsideEntries);
 }
 

@@ -129,41 +129,42 @@ QStringList namedKeyLines(const QString &name, const QString &valueName)
                  << machineTree();
 }
 
+QByteArray betweenTrees(const QByteArray &line)
+{
+    return sealedLog(userOpening()) + line + '\n' + sealedLog(machineTree());
+}
+
+QStringList deepestValues()
+{
+    const QString deepest = deepValueLine(512, 255);
+    return { deepest,
+             QString(deepest).replace(QStringLiteral("/Tief]"), QStringLiteral("/Tieg]")) };
+}
+
 QVector<AttackerLog> attackerLogs()
 {
-    const QByteArray opening = sealedLog(userOpening());
-    const QByteArray closing = sealedLog(machineTree());
     const QString lineStart = longValueLine(0);
-    QVector<AttackerLog> logs;
-    logs.append({ QStringLiteral("line opening to 1 GiB"),
-                  opening + compressedLine(lineStart, 1 << 30, 1000) + '\n' + closing });
     const QByteArray line256 = compressedLine(lineStart, 256 << 20, 256 << 20);
-    logs.append({ QStringLiteral("one line of 256 MiB"), opening + line256 + '\n' + closing });
-    QByteArray eight = opening;
-    for (int i = 0; i < 8; ++i)
-        eight += line256 + '\n';
-    logs.append({ QStringLiteral("eight lines of 256 MiB"), eight + closing });
+    QVector<AttackerLog> logs{
+        { QStringLiteral("line opening to 1 GiB"),
+          betweenTrees(compressedLine(lineStart, 1 << 30, 1000)) },
+        { QStringLiteral("one line of 256 MiB"), betweenTrees(line256) },
+        { QStringLiteral("eight lines of 256 MiB"),
+          betweenTrees(QByteArray(line256 + '\n').repeated(7) + line256) },
+    };
     for (const int depth : { 100000, 10000 })
         logs.append({ QStringLiteral("value %1 keys deep").arg(depth),
-                      opening + sealedLog({ deepValueLine(depth) }) + closing });
-    const QString deepest = deepValueLine(512, 255);
+                      sealedLog(userOpening() << deepValueLine(depth) << machineTree()) });
     logs.append({ QStringLiteral("two values 512 keys deep below names of 255 characters"),
-                  opening
-                          + sealedLog({ deepest,
-                                        QString(deepest).replace(QStringLiteral("/Tief]"),
-                                                                 QStringLiteral("/Tieg]")) })
-                          + closing });
-    const QString runKey = QStringLiteral(
-            "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]");
-    logs.append(
-            { QStringLiteral("key name with a line break and the Run key's header"),
-              sealedLog(namedKeyLines(QStringLiteral("x\r\n") + runKey, QStringLiteral("Pfad"))) });
+                  sealedLog(userOpening() + deepestValues() + machineTree()) });
+    logs.append({ QStringLiteral("key name with a line break and the Run key's header"),
+                  sealedLog(namedKeyLines(QStringLiteral("x\r\n") + RunKeyHeader)) });
     logs.append({ QStringLiteral("key name with a line break and a header that deletes"),
-                  sealedLog(namedKeyLines(QStringLiteral("x\n[-HKEY_CURRENT_USER\\Software\\Wine]"),
-                                          QStringLiteral("Pfad"))) });
+                  sealedLog(namedKeyLines(
+                          QStringLiteral("x\n[-HKEY_CURRENT_USER\\Software\\Wine]"))) });
     logs.append({ QStringLiteral("value name with a line break and a value"),
                   sealedLog(namedKeyLines(QStringLiteral("Player"),
-                                          QStringLiteral("Pfad\r\n") + runKey
+                                          QStringLiteral("Pfad\r\n") + RunKeyHeader
                                                   + QStringLiteral("\r\n\"updater\"=\"evil\""))) });
     return logs;
 }

@@ -35,13 +35,15 @@ QString longValueLine(int fill);
 QString deepValueLine(int depth, int nameLength = 1);
 // A whole log whose key below the root is named name (a line break and a section header, say),
 // with a value, and a key below that; a value named valueName beside it.
-QStringList namedKeyLines(const QString &name, const QString &valueName);
+QStringList namedKeyLines(const QString &name, const QString &valueName = QStringLiteral("Pfad"));
+// One sealed line, unterminated, between the current user's opening and the machine's tree.
+QByteArray betweenTrees(const QByteArray &line);
+// Two values at the registry's depth below keys named with 255 characters, each allowed.
+QStringList deepestValues();
+const QString RunKeyHeader
+        = QStringLiteral("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]");
 
-// The forged logs that the benchmark measures and the Windows runs open, each a whole file: a
-// line that opens to 1 GiB under a size prefix of 1000, a line of 256 MiB, eight of them, a
-// value 100,000 and one 10,000 keys deep, two values at the registry's depth below its longest
-// names, key names that carry section headers into a .reg file (one that adds the Run key, one
-// that deletes) and a value name that carries a value.
+// The forged logs that the benchmark measures and the Windows runs open, each a whole file.
 struct AttackerLog
 {
     QString name;

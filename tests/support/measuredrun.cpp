@@ -39,9 +39,7 @@ MeasuredRun runMeasured(const QString &program, const QStringList &arguments)
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     // Linux counts the peak resident set in KiB.
     run.peakBytes = qint64(usage.ru_maxrss) * 1024;
-    output.seek(0);
-    errors.seek(0);
-    run.output = output.readAll();
-    run.errors = errors.readAll();
+    run.output = output.seek(0) ? output.readAll() : QByteArray();
+    run.errors = errors.seek(0) ? errors.readAll() : QByteArray();
     return run;
 }
